@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/PidWindowBase.h"
+
+// One registered PID.
+class PidRecord {
+ public:
+  std::int32_t ID = 0;
+  std::string Key;
+  std::string Description;
+  std::string Value;
+  std::unique_ptr<TPidWindowBase> Window;  // destroyed with the record
+  bool NeedsPlacement = true;
+};
+
+// The PID table: slots 1 to 80, PidCount of them in use, in INIT packet order.
+class TPidTable {
+ public:
+  static constexpr int kSlots = 80;
+
+  // The record in slot n, or nullptr when n lies outside 1 to 80 or the slot is empty.
+  PidRecord* Record(int n) const;
+  void Put(int n, std::unique_ptr<PidRecord> record);  // n must lie in 1 to 80
+  // Destroys every record and with it every PID window (slots 1 to 80).
+  void Clear();
+
+  // Bulk operations over slots 1 to PidCount, in table order.
+  void HideAll();
+  void ShowAll();
+  void DisableChecking();
+  void EnableChecking();
+
+  // Stores the value in every PID of slots 1 to PidCount whose key equals `key` byte for byte.
+  void UpdateValue(const std::string& key, const std::string& value);
+
+  int PidCount = 0;
+  bool InitDone = false;
+  int WatchdogTicks = 0;
+  std::vector<std::string> FieldList;  // reused by every packet
+
+ private:
+  std::array<std::unique_ptr<PidRecord>, kSlots + 1> slots_{};  // index 0 unused
+};
