@@ -63,7 +63,7 @@ void TPidTable::EnableChecking() {
   ForEachWindow(*this, [](TPidWindowBase& w) { w.SetCheckingEnabled(true); });
 }
 
-void TPidTable::UpdateValue(const std::string& key, const std::string& value) {
+void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
   const int last = LastUsedSlot(PidCount);
   for (int n = 1; n <= last; ++n) {
     PidRecord* record = Record(n);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/PidWindowBase.h"
@@ -24,9 +25,10 @@ class TPidTable {
  public:
   static constexpr int kSlots = 80;
 
-  // The record in slot n, or nullptr when n lies outside 1 to 80 or the slot is empty.
+  // The record in slot n, or nullptr when n lies outside 1 to 80 or the slot is empty. Slots up to
+  // PidCount can be empty while an INIT packet is being built: callers check.
   PidRecord* Record(int n) const;
-  void Put(int n, std::unique_ptr<PidRecord> record);  // n must lie in 1 to 80
+  void Put(int n, std::unique_ptr<PidRecord> record);  // throws std::out_of_range outside 1 to 80
   // Destroys every record and with it every PID window (slots 1 to 80).
   void Clear();
 
@@ -37,7 +39,7 @@ class TPidTable {
   void EnableChecking();
 
   // Stores the value in every PID of slots 1 to PidCount whose key equals `key` byte for byte.
-  void UpdateValue(const std::string& key, const std::string& value);
+  void UpdateValue(std::string_view key, std::string_view value);
 
   int PidCount = 0;
   bool InitDone = false;
