@@ -1,0 +1,273 @@
+#include "platform/ProfileFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "platform/LocaleInfo.h"
+
+namespace orlex {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  const char lower = AsciiLower(c);
+  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
+  return -1;
+}
+
+// The section name of a "[name]" line (blanks inside the brackets ignored), nullopt for other lines.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  if (line.empty() || line.front() != '[') return std::nullopt;
+  line.remove_prefix(1);
+  // The last bracket closes the name, so a name that holds "]" itself still reads back.
+  const std::size_t close = line.rfind(']');
+  if (close != std::string_view::npos) line = line.substr(0, close);
+  return TrimBlanks(line);
+}
+
+std::string UnquotedValue(std::string_view raw) {
+  std::string_view value = TrimBlanks(raw);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  if (value.size() > kProfileValueMax) value = value.substr(0, kProfileValueMax);
+  return std::string(value);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  const char* data = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// A new file beside `path`, created exclusively so that two saves never share one.
+int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath) {
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporaryPath = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(++counter);
+    const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+void SyncDirectoryOf(const std::string& path) {
+  std::filesystem::path dir = std::filesystem::path(path).parent_path();
+  if (dir.empty()) dir = ".";
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // the rename has happened; only its durability is at stake
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+bool ProfileNamesEqual(std::string_view a, std::string_view b) {
+  a = TrimBlanks(a);
+  b = TrimBlanks(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+std::optional<int> ProfileTextToInt(std::string_view text) {
+  if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    std::string dollar = "$";
+    dollar += text.substr(2);
+    return ProfileTextToInt(dollar);
+  }
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  if (text.front() == '$') {
+    text.remove_prefix(1);
+    if (text.empty() || text.size() > 8) return std::nullopt;
+    std::uint32_t bits = 0;
+    for (char c : text) {
+      const int digit = HexDigit(c);
+      if (digit < 0) return std::nullopt;
+      bits = bits * 16 + static_cast<std::uint32_t>(digit);
+    }
+    if (negative) bits = 0u - bits;
+    return static_cast<int>(bits);  // $FFFFFFFF is -1, as colour values are stored
+  }
+  std::int64_t magnitude = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    magnitude = magnitude * 10 + (c - '0');
+    if (magnitude > 2147483648LL) return std::nullopt;
+  }
+  const std::int64_t result = negative ? -magnitude : magnitude;
+  if (result > 2147483647LL) return std::nullopt;
+  return static_cast<int>(result);
+}
+
+std::optional<std::string> TProfileReader::ReadValue(std::string_view section, std::string_view key) const {
+  std::string contents;
+  if (!ReadWholeFile(path_, contents)) return std::nullopt;
+  std::string_view rest(contents);
+  bool inSection = false;
+  while (!rest.empty()) {
+    const std::size_t newline = rest.find('\n');
+    std::string_view line = rest.substr(0, newline);
+    rest = newline == std::string_view::npos ? std::string_view() : rest.substr(newline + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = TrimBlanks(line);
+    if (const auto name = SectionName(line)) {
+      inSection = ProfileNamesEqual(*name, section);
+      continue;
+    }
+    if (!inSection) continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    if (ProfileNamesEqual(line.substr(0, equals), key)) return UnquotedValue(line.substr(equals + 1));
+  }
+  return std::nullopt;
+}
+
+std::string TProfileReader::ReadString(std::string_view section, std::string_view key,
+                                       const std::string& defaultValue) const {
+  std::optional<std::string> value = ReadValue(section, key);
+  return value ? std::move(*value) : defaultValue;
+}
+
+int TProfileReader::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
+  const std::optional<std::string> value = ReadValue(section, key);
+  if (!value) return defaultValue;
+  return ProfileTextToInt(*value).value_or(defaultValue);
+}
+
+bool TProfileReader::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+double TProfileReader::ReadFloat(std::string_view section, std::string_view key, double defaultValue) const {
+  const std::optional<std::string> value = ReadValue(section, key);
+  double result = defaultValue;
+  if (value && !value->empty() && TextToFloat(*value, result)) return result;
+  return defaultValue;
+}
+
+bool TProfileWriter::IsWritableName(std::string_view name) {
+  for (char c : name) {
+    if (c == '\r' || c == '\n' || c == '=' || c == '\0') return false;
+  }
+  // A key that starts with "[" would read back as a section line.
+  const std::string_view trimmed = TrimBlanks(name);
+  return trimmed.empty() || trimmed.front() != '[';
+}
+
+bool TProfileWriter::IsWritableValue(std::string_view value) {
+  for (char c : value) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
+  }
+  return true;
+}
+
+void TProfileWriter::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  // A section name may begin with "[" (its own line starts with "[[" and reads back); a key may not.
+  const bool sectionOk = section.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+  if (!sectionOk || !IsWritableName(key) || !IsWritableValue(value)) {
+    throw std::invalid_argument("Profile name or value does not fit on one line");
+  }
+  TSection* target = nullptr;
+  for (TSection& existing : sections_) {
+    if (ProfileNamesEqual(existing.name, section)) {
+      target = &existing;
+      break;
+    }
+  }
+  if (target == nullptr) {
+    sections_.push_back(TSection{std::string(section), {}});
+    target = &sections_.back();
+  }
+  for (auto& [name, text] : target->values) {
+    if (ProfileNamesEqual(name, key)) {
+      text = value;
+      return;
+    }
+  }
+  target->values.emplace_back(std::string(key), std::string(value));
+}
+
+void TProfileWriter::WriteInteger(std::string_view section, std::string_view key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TProfileWriter::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+void TProfileWriter::WriteFloat(std::string_view section, std::string_view key, double value) {
+  WriteString(section, key, FloatToText(value));
+}
+
+std::string TProfileWriter::Text() const {
+  std::string text;
+  for (const TSection& section : sections_) {
+    if (!text.empty()) text += "\r\n";
+    text += "[" + section.name + "]\r\n";
+    for (const auto& [name, value] : section.values) text += name + "=" + value + "\r\n";
+  }
+  return text;
+}
+
+void TProfileWriter::Commit() const {
+  const std::runtime_error failure("Unable to write to " + path_);
+  const std::string text = Text();
+  std::string temporaryPath;
+  const int fd = CreateTemporaryBeside(path_, temporaryPath);
+  if (fd < 0) throw failure;
+  // Keep the old file's permissions: a file the user restricted stays restricted.
+  struct stat old {};
+  if (::stat(path_.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed || ::rename(temporaryPath.c_str(), path_.c_str()) != 0) {
+    ::unlink(temporaryPath.c_str());
+    throw failure;
+  }
+  SyncDirectoryOf(path_);
+}
+
+}  // namespace orlex

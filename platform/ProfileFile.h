@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Private-profile (INI) files: "[section]" lines open a section, "name=value" lines hold values, lines
+// end with CR LF. Section and key names match without regard to ASCII letter case.
+
+namespace orlex {
+
+// A value comes back through a 2048-byte buffer: longer values are cut to this many characters.
+inline constexpr std::size_t kProfileValueMax = 2047;
+
+bool ProfileNamesEqual(std::string_view a, std::string_view b);
+
+// The integer rules of the settings file: "0x"/"0X" followed by hex digits (at least three characters
+// in all), a decimal number, or "$" followed by hex digits, each with an optional sign before the
+// number; hex wraps into 32 bits as a colour value does. Anything else, or a decimal number outside
+// 32 bits, gives nullopt.
+std::optional<int> ProfileTextToInt(std::string_view text);
+
+// Reads values. Every read opens and parses the file afresh, so a reader kept open for a long time
+// sees what has been written since, and a file that has gone gives the defaults.
+class TProfileReader {
+ public:
+  explicit TProfileReader(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+
+  // The value trimmed of blanks and enclosing quotes, cut to kProfileValueMax characters; nullopt
+  // when the file, the section or the key is missing.
+  std::optional<std::string> ReadValue(std::string_view section, std::string_view key) const;
+
+  std::string ReadString(std::string_view section, std::string_view key, const std::string& defaultValue) const;
+  int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
+  // Read as an integer (default 1 or 0); any non-zero number is true.
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+  // Locale decimal separator; an empty, missing or unconvertible value gives the default.
+  double ReadFloat(std::string_view section, std::string_view key, double defaultValue) const;
+
+ private:
+  std::string path_;
+};
+
+// Builds a whole file in memory, section by section in the order of their first write, keys in the
+// order of their first write; writing a key again replaces its value in place. Commit() writes it to a
+// temporary file beside `path` and renames that over the old file, so the old file stays complete
+// until the new one is.
+class TProfileWriter {
+ public:
+  explicit TProfileWriter(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+
+  // A section or key name must fit on its line; a value must not break the line either.
+  static bool IsWritableName(std::string_view name);
+  static bool IsWritableValue(std::string_view value);
+
+  // Throw std::invalid_argument for names or values that the file cannot hold.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, int value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);  // "1" or "0"
+  // General format, up to 15 significant digits, locale decimal separator.
+  void WriteFloat(std::string_view section, std::string_view key, double value);
+
+  // The file as Commit() writes it.
+  std::string Text() const;
+
+  // Throws std::runtime_error("Unable to write to <path>") when the new file cannot be written or
+  // renamed into place; the old file is then left as it was.
+  void Commit() const;
+
+ private:
+  struct TSection {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> values;
+  };
+
+  std::string path_;
+  std::vector<TSection> sections_;
+};
+
+}  // namespace orlex

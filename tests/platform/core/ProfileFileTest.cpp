@@ -1,0 +1,300 @@
+#include "platform/ProfileFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "support/LocaleGuard.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern = (fs::temp_directory_path() / "profiletest.XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TTempDir() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, ignored);
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& Path() const { return path_; }
+  std::string File(const char* name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+void WriteRaw(const std::string& path, const std::string& contents) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << contents;
+}
+
+std::string ReadRaw(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// ---- reading: names, trimming, quotes ----
+
+struct ReadCase {
+  const char* section;
+  const char* key;
+  std::optional<std::string> expected;
+};
+
+class ProfileRead : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ProfileRead, MatchesNamesWithoutCaseAndTrimsValues) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  WriteRaw(path,
+           "[PID_rpm]\r\n"
+           "Xpos=2\r\n"
+           "  FontName  =   Arial Narrow  \r\n"
+           "Quoted=\"  spaced  \"\r\n"
+           "Single='x'\r\n"
+           "Half=\"abc\r\n"
+           "Empty=\r\n"
+           "Eq=a=b\r\n"
+           "no equals sign here\r\n"
+           "\r\n"
+           "[ Other ]\r\n"
+           "Xpos=4\n"  // a line ended by LF alone still reads
+           "Ypos=7\r\n");
+  const ReadCase& c = GetParam();
+  EXPECT_EQ(orlex::TProfileReader(path).ReadValue(c.section, c.key), c.expected) << c.section << "/" << c.key;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileRead,
+    testing::Values(ReadCase{"PID_rpm", "Xpos", "2"}, ReadCase{"pid_RPM", "XPOS", "2"},
+                    ReadCase{"PID_rpm", "fontname", "Arial Narrow"}, ReadCase{"PID_rpm", "Quoted", "  spaced  "},
+                    ReadCase{"PID_rpm", "Single", "x"}, ReadCase{"PID_rpm", "Half", "\"abc"},
+                    ReadCase{"PID_rpm", "Empty", ""}, ReadCase{"PID_rpm", "Eq", "a=b"},
+                    ReadCase{"PID_rpm", "Ypos", std::nullopt}, ReadCase{"other", "XPOS", "4"},
+                    ReadCase{"Other", "Ypos", "7"}, ReadCase{"Missing", "Xpos", std::nullopt},
+                    ReadCase{"PID_rp", "Xpos", std::nullopt}));
+
+TEST(ProfileRead, ValuesAreCutTo2047Characters) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  WriteRaw(path, "[s]\r\nlong=" + std::string(3000, 'v') + "\r\nexact=" + std::string(2047, 'w') + "\r\n");
+  const orlex::TProfileReader reader(path);
+  EXPECT_EQ(reader.ReadString("s", "long", ""), std::string(2047, 'v'));
+  EXPECT_EQ(reader.ReadString("s", "exact", ""), std::string(2047, 'w'));
+}
+
+TEST(ProfileRead, EveryReadSeesTheFileAsItIsNow) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  const orlex::TProfileReader reader(path);
+  EXPECT_EQ(reader.ReadInteger("s", "k", -1), -1);  // no file yet
+  WriteRaw(path, "[s]\r\nk=5\r\n");
+  EXPECT_EQ(reader.ReadInteger("s", "k", -1), 5);
+  fs::remove(path);
+  EXPECT_EQ(reader.ReadInteger("s", "k", -1), -1);
+}
+
+// ---- conversions ----
+
+struct IntCase {
+  const char* text;
+  int expected;  // kDefault when the text does not convert
+};
+constexpr int kDefault = -77;
+
+class ProfileInteger : public testing::TestWithParam<IntCase> {};
+
+TEST_P(ProfileInteger, HexDecimalOrDefault) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  WriteRaw(path, std::string("[s]\r\nk=") + GetParam().text + "\r\n");
+  EXPECT_EQ(orlex::TProfileReader(path).ReadInteger("s", "K", kDefault), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileInteger,
+    testing::Values(IntCase{"0x10", 16}, IntCase{"0X1f", 31}, IntCase{"$10", 16}, IntCase{"abc", kDefault},
+                    IntCase{"0x", kDefault}, IntCase{"0", 0}, IntCase{" 12 ", 12}, IntCase{"-5", -5},
+                    IntCase{"+5", 5}, IntCase{"\"42\"", 42}, IntCase{"-16777201", -16777201},
+                    IntCase{"$FFFFFFFF", -1}, IntCase{"0xFF00000F", static_cast<int>(0xFF00000Fu)},
+                    IntCase{"$123456789", kDefault}, IntCase{"2147483647", INT_MAX},
+                    IntCase{"-2147483648", INT_MIN}, IntCase{"2147483648", kDefault}, IntCase{"1.5", kDefault},
+                    IntCase{"12abc", kDefault}, IntCase{"", kDefault}, IntCase{"-", kDefault},
+                    IntCase{"$", kDefault}, IntCase{"0xg", kDefault}));
+
+struct BoolCase {
+  const char* line;  // the key line, or "" for none
+  bool defaultValue;
+  bool expected;
+};
+
+class ProfileBool : public testing::TestWithParam<BoolCase> {};
+
+TEST_P(ProfileBool, AnyNonZeroIntegerIsTrue) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  WriteRaw(path, std::string("[s]\r\n") + GetParam().line + "\r\n");
+  EXPECT_EQ(orlex::TProfileReader(path).ReadBool("s", "CEnabled", GetParam().defaultValue), GetParam().expected)
+      << GetParam().line;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProfileBool,
+                         testing::Values(BoolCase{"CEnabled=1", false, true}, BoolCase{"CEnabled=0", true, false},
+                                         BoolCase{"CEnabled=-3", false, true}, BoolCase{"CEnabled=$0", true, false},
+                                         BoolCase{"CEnabled=yes", false, false}, BoolCase{"CEnabled=yes", true, true},
+                                         BoolCase{"", false, false}, BoolCase{"", true, true}));
+
+struct FloatCase {
+  const char* locale;
+  const char* value;
+  double expected;
+};
+
+class ProfileFloat : public testing::TestWithParam<FloatCase> {};
+
+TEST_P(ProfileFloat, LocaleSeparatorOrDefault) {
+  const FloatCase& c = GetParam();
+  TLocaleGuard guard(c.locale);
+  ASSERT_TRUE(guard.Active()) << c.locale;
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  WriteRaw(path, std::string("[s]\r\nThreshhold=") + c.value + "\r\n");
+  EXPECT_DOUBLE_EQ(orlex::TProfileReader(path).ReadFloat("s", "threshhold", -1.0), c.expected) << c.value;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProfileFloat,
+                         testing::Values(FloatCase{"C.UTF-8", "12.5", 12.5}, FloatCase{"C.UTF-8", "12,5", -1.0},
+                                         FloatCase{"de_DE.UTF-8", "12,5", 12.5},
+                                         FloatCase{"de_DE.UTF-8", "12.5", -1.0}, FloatCase{"C.UTF-8", "", -1.0},
+                                         FloatCase{"C.UTF-8", "-3", -3.0}, FloatCase{"C.UTF-8", "abc", -1.0}));
+
+// ---- writing ----
+
+TEST(ProfileWrite, SectionsAndKeysKeepTheirFirstWriteOrder) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  orlex::TProfileWriter writer(path);
+  writer.WriteInteger("rpm", "ID", 3);
+  writer.WriteInteger("rpm", "Xpos", 2);
+  writer.WriteString("speed", "FontName", "Arial");
+  writer.WriteBool("RPM", "CEnabled", true);  // same section: names ignore case
+  writer.WriteInteger("Rpm", "XPOS", 4);      // same key: replaced in place
+  writer.Commit();
+  EXPECT_EQ(ReadRaw(path),
+            "[rpm]\r\nID=3\r\nXpos=4\r\nCEnabled=1\r\n"
+            "\r\n[speed]\r\nFontName=Arial\r\n");
+  const orlex::TProfileReader reader(path);
+  EXPECT_EQ(reader.ReadInteger("RPM", "XPOS", -1), 4);
+  EXPECT_TRUE(reader.ReadBool("rpm", "cenabled", false));
+}
+
+TEST(ProfileWrite, FloatsUseTheLocaleSeparatorAndRoundTrip) {
+  TLocaleGuard guard("de_DE.UTF-8");
+  ASSERT_TRUE(guard.Active());
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  orlex::TProfileWriter writer(path);
+  writer.WriteFloat("s", "Threshhold", 12.5);
+  writer.WriteFloat("s", "Default", -1.0);
+  writer.WriteFloat("s", "Third", 1.0 / 3.0);
+  writer.Commit();
+  EXPECT_EQ(ReadRaw(path), "[s]\r\nThreshhold=12,5\r\nDefault=-1\r\nThird=0,333333333333333\r\n");
+  EXPECT_DOUBLE_EQ(orlex::TProfileReader(path).ReadFloat("s", "Threshhold", 0), 12.5);
+}
+
+TEST(ProfileWrite, NamesAndValuesThatWouldBreakTheLineAreRefused) {
+  orlex::TProfileWriter writer("/nonexistent/a.ini");
+  EXPECT_THROW(writer.WriteString("a\r\n[b]", "k", "v"), std::invalid_argument);
+  EXPECT_THROW(writer.WriteString("s", "k=1", "v"), std::invalid_argument);
+  EXPECT_THROW(writer.WriteString("s", "[k", "v"), std::invalid_argument);
+  EXPECT_THROW(writer.WriteString("s", "k", "v\nID=9"), std::invalid_argument);
+  EXPECT_EQ(writer.Text(), "");
+  // A bracket inside a section name still reads back.
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  orlex::TProfileWriter odd(path);
+  odd.WriteInteger("a]b", "ID", 5);
+  odd.Commit();
+  EXPECT_EQ(orlex::TProfileReader(path).ReadInteger("A]B", "id", -1), 5);
+}
+
+// A failed save must leave the old file whole and no temporary file behind.
+enum class Failure { ReadOnlyDirectory, FileSizeLimit };
+
+class ProfileCommitFailure : public testing::TestWithParam<Failure> {};
+
+TEST_P(ProfileCommitFailure, LeavesTheOldFileIntact) {
+  TTempDir dir;
+  const std::string path = dir.File("settings.ini");
+  const std::string old = "[old]\r\nID=1\r\n";
+  WriteRaw(path, old);
+  orlex::TProfileWriter writer(path);
+  writer.WriteString("new", "FontName", std::string(4000, 'x'));
+
+  bool threw = false;
+  if (GetParam() == Failure::ReadOnlyDirectory) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+    fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+    try {
+      writer.Commit();
+    } catch (const std::runtime_error& e) {
+      threw = true;
+      EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    fs::permissions(dir.Path(), fs::perms::owner_all);
+  } else {
+    // The disk fills up in the middle of the new file.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+      writer.Commit();
+    } catch (const std::runtime_error& e) {
+      threw = true;
+      ::setrlimit(RLIMIT_FSIZE, &saved);
+      EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+  }
+  EXPECT_TRUE(threw);
+  EXPECT_EQ(ReadRaw(path), old);
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, 1) << "a temporary file was left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProfileCommitFailure,
+                         testing::Values(Failure::ReadOnlyDirectory, Failure::FileSizeLimit));
+
+TEST(ProfileWrite, CommitReplacesTheFileAndKeepsItsPermissions) {
+  TTempDir dir;
+  const std::string path = dir.File("settings.ini");
+  WriteRaw(path, "[old]\r\nID=1\r\n");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+  orlex::TProfileWriter writer(path);
+  writer.WriteInteger("new", "ID", 2);
+  writer.Commit();
+  EXPECT_EQ(ReadRaw(path), "[new]\r\nID=2\r\n");
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+}  // namespace
