@@ -1,0 +1,345 @@
+#include "platform/FeedServer.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/FeedFrame.h"
+#include "platform/FeedPath.h"
+
+namespace orlex {
+
+namespace {
+
+// A peer that pipelines requests without reading its replies stops being served (and read) once this
+// much is waiting to be written, until it reads.
+constexpr size_t kMaxPendingReplies = 64 * 1024;
+// How much one readiness event reads from one connection before the others get their turn.
+constexpr size_t kReadBudget = 256 * 1024;
+constexpr int kListenBacklog = 16;
+
+bool MakeAddress(const std::string& path, sockaddr_un& address) {
+  address = sockaddr_un{};
+  address.sun_family = AF_UNIX;
+  if (path.empty() || path.size() >= sizeof(address.sun_path)) {
+    return false;
+  }
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+std::string ErrnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+}  // namespace
+
+struct TFeedServer::TConnection {
+  int fd = -1;
+  QSocketNotifier* reader = nullptr;  // children of the server
+  QSocketNotifier* writer = nullptr;
+  TFeedDecoder decoder;
+  std::string out;        // replies not yet written
+  bool busy = false;      // its handler is running
+  bool peerDone = false;  // the peer has stopped sending
+  bool closed = false;
+};
+
+TFeedServer::TFeedServer(std::string path, THandler handler, QObject* parent)
+    : QObject(parent),
+      path_(std::move(path)),
+      handler_(std::make_shared<const THandler>(std::move(handler))),
+      peerUid_(&TFeedServer::ReadPeerUid) {
+  Start();
+}
+
+TFeedServer::~TFeedServer() {
+  alive_.reset();
+  for (const TConnectionPtr& connection : connections_) {
+    if (!connection->closed) {
+      ::close(connection->fd);
+      connection->closed = true;
+    }
+  }
+  if (listenFd_ >= 0) {
+    ::close(listenFd_);
+    struct stat st {};
+    if (lstat(path_.c_str(), &st) == 0 && st.st_dev == socketDev_ && st.st_ino == socketIno_) {
+      ::unlink(path_.c_str());
+    }
+  }
+  // The notifiers are children and go with the QObject.
+}
+
+std::optional<uid_t> TFeedServer::ReadPeerUid(int fd) {
+  ucred credentials{};
+  socklen_t size = sizeof(credentials);
+  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof(credentials)) {
+    return std::nullopt;
+  }
+  return credentials.uid;
+}
+
+bool TFeedServer::SomeoneAnswers() const {
+  sockaddr_un address;
+  if (!MakeAddress(path_, address)) {
+    return false;
+  }
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    return false;
+  }
+  // Non-blocking, so a display whose backlog is full still counts as answering instead of hanging us.
+  const int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+  const bool answers = rc == 0 || errno == EAGAIN || errno == EINPROGRESS;
+  ::close(fd);
+  return answers;
+}
+
+void TFeedServer::Start() {
+  if (!PrepareFeedSocketDir(path_, true, error_)) {
+    return;
+  }
+  sockaddr_un address;
+  if (!MakeAddress(path_, address)) {
+    error_ = "socket path is empty or too long: " + path_;
+    return;
+  }
+  struct stat st {};
+  if (lstat(path_.c_str(), &st) == 0) {
+    if (!S_ISSOCK(st.st_mode)) {
+      error_ = path_ + " exists and is not a socket";  // not ours to delete
+      return;
+    }
+    if (SomeoneAnswers()) {
+      alreadyRunning_ = true;
+      return;
+    }
+    ::unlink(path_.c_str());  // stale: left by a display that did not end cleanly
+  }
+
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    error_ = ErrnoText("socket");
+    return;
+  }
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    const int bindError = errno;
+    ::close(fd);
+    // Another display may have bound the path between our look and our bind.
+    if (bindError == EADDRINUSE && SomeoneAnswers()) {
+      alreadyRunning_ = true;
+      return;
+    }
+    errno = bindError;
+    error_ = ErrnoText("cannot bind " + path_);
+    return;
+  }
+  // Only this user may connect; the credential check below also covers the moment before chmod.
+  if (chmod(path_.c_str(), 0600) != 0 || listen(fd, kListenBacklog) != 0 || lstat(path_.c_str(), &st) != 0) {
+    error_ = ErrnoText("cannot listen on " + path_);
+    ::close(fd);
+    ::unlink(path_.c_str());
+    return;
+  }
+  socketDev_ = st.st_dev;
+  socketIno_ = st.st_ino;
+  listenFd_ = fd;
+  listenNotifier_ = new QSocketNotifier(listenFd_, QSocketNotifier::Read, this);
+  connect(listenNotifier_, &QSocketNotifier::activated, this, [this] { AcceptPending(); });
+}
+
+void TFeedServer::AcceptPending() {
+  const uid_t ownUid = geteuid();
+  for (;;) {
+    const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        // Out of descriptors: the pending peer would make the listener fire without pause; look again later.
+        listenNotifier_->setEnabled(false);
+        std::weak_ptr<bool> alive = alive_;
+        QTimer::singleShot(100, this, [this, alive] {
+          if (!alive.expired() && listenNotifier_ != nullptr) listenNotifier_->setEnabled(true);
+        });
+      }
+      return;  // EAGAIN: nobody else waiting
+    }
+    const std::optional<uid_t> uid = peerUid_ ? peerUid_(fd) : std::nullopt;
+    if (!uid || (*uid != ownUid && *uid != 0)) {
+      ::close(fd);  // unread
+      continue;
+    }
+    auto connection = std::make_shared<TConnection>();
+    connection->fd = fd;
+    connection->reader = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connection->writer = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+    connection->writer->setEnabled(false);
+    std::weak_ptr<TConnection> weak = connection;
+    connect(connection->reader, &QSocketNotifier::activated, this, [this, weak] {
+      if (TConnectionPtr c = weak.lock()) OnReadable(c);
+    });
+    connect(connection->writer, &QSocketNotifier::activated, this, [this, weak] {
+      if (TConnectionPtr c = weak.lock()) OnWritable(c);
+    });
+    connections_.push_back(std::move(connection));
+  }
+}
+
+void TFeedServer::OnReadable(const TConnectionPtr& connection) {
+  if (connection->closed || connection->busy) {
+    return;
+  }
+  char buffer[64 * 1024];
+  size_t budget = kReadBudget;
+  while (budget > 0) {
+    const ssize_t n = ::recv(connection->fd, buffer, sizeof(buffer), 0);
+    if (n > 0) {
+      connection->decoder.Append(buffer, static_cast<size_t>(n));
+      budget -= std::min(budget, static_cast<size_t>(n));
+      continue;
+    }
+    if (n == 0) {
+      connection->peerDone = true;
+      break;
+    }
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+    CloseConnection(connection);  // reset by the peer: nothing more to serve or answer
+    return;
+  }
+  Serve(connection);
+}
+
+void TFeedServer::Serve(const TConnectionPtr& connection) {
+  const TConnectionPtr keep = connection;  // the caller's reference may be the vector's slot
+  const std::weak_ptr<bool> alive = alive_;
+  TFeedRequest request;
+  while (!keep->closed && !keep->busy && keep->out.size() < kMaxPendingReplies && keep->decoder.Next(request)) {
+    keep->busy = true;
+    UpdateNotifiers(keep);
+    const std::shared_ptr<const THandler> handler = handler_;
+    const std::string text(FeedPayloadText(request.payload));
+    int32_t result = 0;
+    try {
+      result = (*handler)(request.msg, request.data, text);
+    } catch (...) {
+      if (!alive.expired()) {
+        keep->busy = false;
+        if (!keep->closed) {
+          Reply(keep, 0);
+          // What is still buffered is served once the exception has gone on its way.
+          std::weak_ptr<TConnection> weak = keep;
+          QTimer::singleShot(0, this, [this, weak] {
+            if (TConnectionPtr c = weak.lock()) Serve(c);
+          });
+        }
+      }
+      throw;
+    }
+    if (alive.expired()) {
+      return;  // the handler destroyed the server; keep is all that is left
+    }
+    keep->busy = false;
+    if (keep->closed) {
+      return;
+    }
+    Reply(keep, result);
+  }
+  if (keep->closed || keep->busy) {
+    return;
+  }
+  if (keep->decoder.Oversized()) {
+    Flush(keep);  // replies to the requests before it still go out, if the socket takes them now
+    CloseConnection(keep);
+    return;
+  }
+  FinishIfDone(keep);
+  if (!keep->closed) {
+    UpdateNotifiers(keep);
+  }
+}
+
+void TFeedServer::Reply(const TConnectionPtr& connection, int32_t result) {
+  const auto bytes = EncodeFeedReply(result);
+  connection->out.append(bytes.data(), bytes.size());
+  Flush(connection);
+}
+
+void TFeedServer::Flush(const TConnectionPtr& connection) {
+  size_t written = 0;
+  while (written < connection->out.size()) {
+    const ssize_t n = ::send(connection->fd, connection->out.data() + written, connection->out.size() - written,
+                             MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      written += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    CloseConnection(connection);  // the peer is gone; its replies have nowhere to go
+    return;
+  }
+  connection->out.erase(0, written);
+}
+
+void TFeedServer::OnWritable(const TConnectionPtr& connection) {
+  if (connection->closed) {
+    return;
+  }
+  Flush(connection);
+  if (connection->closed) {
+    return;
+  }
+  // Requests held back by a full reply queue can go on now.
+  Serve(connection);
+  if (!connection->closed) {
+    UpdateNotifiers(connection);
+  }
+}
+
+// A peer that has stopped sending is closed once every complete request is answered and written;
+// a half frame it left behind is dropped unprocessed.
+void TFeedServer::FinishIfDone(const TConnectionPtr& connection) {
+  if (!connection->peerDone || connection->busy || !connection->out.empty()) {
+    return;
+  }
+  if (connection->decoder.Ready()) {
+    return;  // a complete request held back by the reply queue keeps the connection
+  }
+  CloseConnection(connection);
+}
+
+void TFeedServer::UpdateNotifiers(const TConnectionPtr& connection) {
+  if (connection->closed) {
+    return;
+  }
+  const bool wantRead = !connection->busy && !connection->peerDone && !connection->decoder.Oversized() &&
+                        connection->out.size() < kMaxPendingReplies;
+  connection->reader->setEnabled(wantRead);
+  connection->writer->setEnabled(!connection->out.empty());
+}
+
+void TFeedServer::CloseConnection(const TConnectionPtr& connection) {
+  if (connection->closed) {
+    return;
+  }
+  connection->closed = true;
+  for (QSocketNotifier* notifier : {connection->reader, connection->writer}) {
+    notifier->setEnabled(false);
+    notifier->deleteLater();  // it may be the one whose signal brought us here
+  }
+  connection->reader = connection->writer = nullptr;
+  ::close(connection->fd);
+  connection->fd = -1;
+  const TConnectionPtr keep = connection;  // the argument may refer to the slot being erased
+  connections_.erase(std::remove(connections_.begin(), connections_.end(), keep), connections_.end());
+}
+
+}  // namespace orlex
