@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/DebugListing.h"
+#include "app/EventLog.h"
+#include "app/PidRegistry.h"
+#include "app/RegistryHost.h"
+#include "app/debugform.h"
+#include "grid/CellGridBase.h"
+
+class QAction;
+class QCloseEvent;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QTimer;
+
+
+// The main window: the PID grid, the status line, the zoom track bar, the menus, the watchdog, and
+// the receiver of every Feed message. It owns all application state.
+class TForm2 : public QMainWindow, public TRegistryHost {
+  Q_OBJECT
+
+ public:
+  // Feed messages by number.
+  static constexpr std::uint32_t WM_COPYDATA = 0x4A;
+  static constexpr std::uint32_t WM_HIDEALLPIDS = 0x464;
+  static constexpr std::uint32_t WM_DISABLECHECKING = 0x465;
+  static constexpr std::uint32_t WM_ENABLECHECKING = 0x466;
+
+  static constexpr int kClientWidth = 790;
+  static constexpr int kClientHeight = 592;
+  static constexpr int kWatchdogLimit = 16;
+
+  // `executableDir` decides where the settings file and the log live; empty means the directory of
+  // the running executable.
+  explicit TForm2(const std::string& executableDir = {}, QWidget* parent = nullptr);
+  ~TForm2() override;
+
+  // Controls, as the form creates them.
+  QWidget* pidgrid = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* msgtxt = nullptr;
+  QLabel* Label2 = nullptr;
+  QSlider* TrackBar1 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QTimer* Timer1 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QAction* ShowPIDWindow1 = nullptr;
+  QAction* ShowAll1 = nullptr;
+  QAction* HideAll1 = nullptr;
+  QMenu* File1 = nullptr;
+  QAction* DeleteINIFile1 = nullptr;
+
+  // Message dispatch: one Feed request, answered with the message result.
+  std::int32_t FeedMessage(std::uint32_t msg, std::uint32_t data, const std::string& text);
+  std::int32_t WMCopyData(std::uint32_t kind, const std::string& text);
+  void WMHideAllPids();
+  void WMDisableChecking();
+  void WMEnableChecking();
+
+  // Handlers.
+  void FormCreate();
+  void FormResize();
+  void TrackBar1Change();
+  bool FormClose();  // false when the window must stay open
+  void Timer1Timer();
+  void ShowPIDWindow1Click();
+  void ShowAll1Click();
+  void HideAll1Click();
+  void Button1Click();
+  void DeleteINIFile1Click();
+  void pidgridMouseDown();
+  void AppException(const std::exception& error);
+  void WriteLog(const std::string& message);
+
+  void SetDebugWindow(Tdebugfrm* window);
+  Tdebugfrm* DebugWindow() const { return debugfrm_; }
+  const TDebugListing& Listing() const { return listing_; }
+  TPidTable& Table() { return table_; }
+  const std::string& LogPath() const { return log_.Path(); }
+  const std::string& SettingsPath() const { return settingsPath_; }
+
+  // TRegistryHost.
+  void updatemsg(const std::string& text) override;
+  void DebugListing(const std::string& line) override;
+  void ShowMessage(const std::string& text) override;
+  [[noreturn]] void FailAndEnd(const std::string& boxText) override;
+  std::unique_ptr<TPidWindowBase> CreatePidWindow() override;
+  void RestartCascade() override;
+  void CascadePidWindow(int n) override;
+  void LoadPidWindowSettings(int n) override;
+  void ResetGrid() override;
+  void RestoreGridPosition(int n) override;
+  void PlaceUnplacedPids() override;
+  void RefreshGridValues() override;
+  void OpenSettingsFile() override;
+  void SaveSettings() override;
+
+ signals:
+  // The window has closed (settings saved): the application ends.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  TCellGridBase& Grid() { return *gridModel_; }
+  void CreateControls();
+  void LayoutControls();  // anchors: keeps every control's distances to the edges it is anchored to
+
+  std::string settingsPath_;
+  TEventLog log_;
+  TDebugListing listing_;
+  std::unique_ptr<TCellGridBase> gridModel_;
+  TPidTable table_;
+  QPointer<Tdebugfrm> debugfrm_;
+};

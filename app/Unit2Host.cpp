@@ -1,0 +1,46 @@
+// The main window's side of packet handling: message dispatch and the operations INIT processing and
+// PID packets call, delegated to the slot layout, the settings file and the PID windows.
+#include <stdexcept>
+
+#include "app/FeedIntake.h"
+#include "app/Unit2.h"
+
+std::int32_t TForm2::FeedMessage(std::uint32_t msg, std::uint32_t data, const std::string& text) {
+  switch (msg) {
+    case WM_COPYDATA:
+      return WMCopyData(data, text);
+    case WM_HIDEALLPIDS:
+      WMHideAllPids();
+      return 0;
+    case WM_DISABLECHECKING:
+      WMDisableChecking();
+      return 0;
+    case WM_ENABLECHECKING:
+      WMEnableChecking();
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+std::int32_t TForm2::WMCopyData(std::uint32_t kind, const std::string& text) {
+  return DispatchFeedMessage(table_, *this, WM_COPYDATA, kind, text);
+}
+
+void TForm2::WMHideAllPids() { DispatchFeedMessage(table_, *this, WM_HIDEALLPIDS, 0, {}); }
+
+void TForm2::WMDisableChecking() { DispatchFeedMessage(table_, *this, WM_DISABLECHECKING, 0, {}); }
+
+void TForm2::WMEnableChecking() { DispatchFeedMessage(table_, *this, WM_ENABLECHECKING, 0, {}); }
+
+std::unique_ptr<TPidWindowBase> TForm2::CreatePidWindow() { throw std::logic_error("PID windows pending"); }
+void TForm2::RestartCascade() {}
+void TForm2::CascadePidWindow(int) {}
+void TForm2::LoadPidWindowSettings(int) {}
+void TForm2::ResetGrid() { table_.Clear(); }
+void TForm2::RestoreGridPosition(int) {}
+void TForm2::PlaceUnplacedPids() {}
+void TForm2::RefreshGridValues() {}
+void TForm2::OpenSettingsFile() {}
+void TForm2::SaveSettings() {}
+void TForm2::DeleteINIFile1Click() {}

@@ -1,0 +1,57 @@
+// Orlex Gauges: the display for a Feed's stream of PID values.
+#include <QMessageBox>
+#include <clocale>
+#include <memory>
+
+#include "app/OrlexApplication.h"
+#include "app/TerminationSignals.h"
+#include "app/Unit2.h"
+#include "app/debugform.h"
+#include "platform/FeedPath.h"
+#include "platform/FeedServer.h"
+
+namespace {
+
+int Refuse(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, "Orlex Gauges", text, QMessageBox::Ok);
+  box.exec();
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  TOrlexApplication app(argc, argv);
+  app.setApplicationName("Orlex Gauges");
+  // The main window's close ends the program, not the last window that happens to be open.
+  app.setQuitOnLastWindowClosed(false);
+  // Qt sets the locale again while it starts; numbers and time stamps follow the user's.
+  std::setlocale(LC_ALL, "");
+
+  TForm2* form = nullptr;
+  orlex::TFeedServer server(orlex::FeedSocketPath(),
+                            [&form](std::uint32_t msg, std::uint32_t data, const std::string& text) -> std::int32_t {
+                              return form != nullptr ? form->FeedMessage(msg, data, text) : 0;
+                            });
+  if (server.AlreadyRunning()) {
+    return Refuse(QString("Orlex Gauges is already running (%1).").arg(QString::fromStdString(server.Path())));
+  }
+  if (!server.Listening()) {
+    return Refuse(QString("The Feed socket cannot be opened: %1").arg(QString::fromStdString(server.ErrorText())));
+  }
+
+  auto mainWindow = std::make_unique<TForm2>();
+  form = mainWindow.get();
+  Tdebugfrm debugfrm(mainWindow->Listing());
+  mainWindow->SetDebugWindow(&debugfrm);
+
+  TTerminationSignals terminationSignals;
+  QObject::connect(&terminationSignals, &TTerminationSignals::Received, form, [form] { form->close(); });
+  QObject::connect(form, &TForm2::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+  form->show();
+  const int code = app.exec();
+  form = nullptr;
+  return code;
+}
