@@ -24,9 +24,11 @@ void TPidTable::Put(int n, std::unique_ptr<PidRecord> record) {
     throw std::out_of_range("PID slot out of range");
   }
   slots_[static_cast<std::size_t>(n)] = std::move(record);
+  keyIndexValid_ = false;
 }
 
 void TPidTable::Clear() {
+  keyIndexValid_ = false;
   // Move each record out before it dies: a window's destructor may let pending messages run, and
   // those must not find a half-destroyed record in the table.
   for (auto& slot : slots_) {
@@ -63,9 +65,30 @@ void TPidTable::EnableChecking() {
   ForEachWindow(*this, [](TPidWindowBase& w) { w.SetCheckingEnabled(true); });
 }
 
+void TPidTable::RebuildKeyIndex() {
+  keyIndex_.clear();
+  for (int n = 1; n <= kSlots; ++n) {
+    if (const PidRecord* record = Record(n)) {
+      keyIndex_[record->Key].push_back(n);
+    }
+  }
+  keyIndexValid_ = true;
+}
+
+// A PID packet updates some 60 keys; an index spares comparing each with every registered key.
 void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
+  if (!keyIndexValid_) {
+    RebuildKeyIndex();
+  }
+  const auto found = keyIndex_.find(key);
+  if (found == keyIndex_.end()) {
+    return;
+  }
   const int last = LastUsedSlot(PidCount);
-  for (int n = 1; n <= last; ++n) {
+  for (int n : found->second) {
+    if (n > last) {
+      break;
+    }
     PidRecord* record = Record(n);
     if (record != nullptr && record->Key == key) {
       record->Value = value;

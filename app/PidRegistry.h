@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/PidWindowBase.h"
@@ -39,6 +40,8 @@ class TPidTable {
   void EnableChecking();
 
   // Stores the value in every PID of slots 1 to PidCount whose key equals `key` byte for byte.
+  // Keys are looked up in an index of the records as they were put: a record's Key must not change
+  // while it is in the table.
   void UpdateValue(std::string_view key, std::string_view value);
 
   int PidCount = 0;
@@ -47,5 +50,14 @@ class TPidTable {
   std::vector<std::string> FieldList;  // reused by every packet
 
  private:
+  struct TKeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+  void RebuildKeyIndex();
+
   std::array<std::unique_ptr<PidRecord>, kSlots + 1> slots_{};  // index 0 unused
+  // Key -> slots holding it, in table order; rebuilt on the first value update after a change.
+  std::unordered_map<std::string, std::vector<int>, TKeyHash, std::equal_to<>> keyIndex_;
+  bool keyIndexValid_ = false;
 };

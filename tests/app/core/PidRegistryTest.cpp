@@ -61,4 +61,23 @@ TEST(PidTable, BulkOperationsCoverOnlyTheCountedSlots) {
   EXPECT_FALSE(FakeWindow(table, 4).visible || FakeWindow(table, 4).checking);
 }
 
+TEST(PidTable, ValueUpdatesFollowReplacedRecords) {
+  TPidTable table;
+  int live = 0;
+  table.PidCount = 2;
+  table.Put(1, MakeRecord("a", &live));
+  table.UpdateValue("a", "1");
+  table.Put(1, MakeRecord("b", &live));
+  table.Put(2, MakeRecord("a", &live));
+  table.UpdateValue("a", "2");
+  table.UpdateValue("b", "3");
+  EXPECT_EQ(table.Record(1)->Value, "3");
+  EXPECT_EQ(table.Record(2)->Value, "2");
+  table.Clear();
+  table.UpdateValue("a", "4");
+  table.Put(2, MakeRecord("a", &live));
+  table.UpdateValue("a", "5");
+  EXPECT_EQ(table.Record(2)->Value, "5");
+}
+
 }  // namespace
