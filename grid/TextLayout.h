@@ -11,6 +11,7 @@
 #include <vector>
 
 // DrawText format bits the grid uses (values as the platform defines them).
+constexpr unsigned DT_TOP = 0x0;
 constexpr unsigned DT_LEFT = 0x0;
 constexpr unsigned DT_CENTER = 0x1;
 constexpr unsigned DT_RIGHT = 0x2;

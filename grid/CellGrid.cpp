@@ -1,0 +1,322 @@
+#include "grid/CellGrid.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "grid/GridColorQt.h"
+
+namespace {
+
+// Paint passes are spaced at least this far apart (about 60 a second at most).
+constexpr int kMinPaintIntervalMs = 17;
+constexpr int kScrollBarExtent = 16;
+
+// The grid's scroll bars are 16 pixels wide whatever the style's own extent.
+class TGridScrollBarStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_ScrollBarExtent) return kScrollBarExtent;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+}  // namespace
+
+TCellGrid::TCellGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+  colWidths_.SetCount(ColCount());
+  rowHeights_.SetCount(RowCount());
+
+  auto* barStyle = new TGridScrollBarStyle;
+  barStyle->setParent(this);
+  verticalScrollBar()->setStyle(barStyle);
+  horizontalScrollBar()->setStyle(barStyle);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+  // The paint pass covers every pixel of the viewport, so nothing is erased first.
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setAutoFillBackground(false);
+  viewport()->setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  ApplyBorder();
+
+  flushTimer_.setSingleShot(true);
+  connect(&flushTimer_, &QTimer::timeout, this, [this] { FlushRepaints(); });
+}
+
+TCellGrid::~TCellGrid() {
+  if (owner_) owner_->removeEventFilter(this);
+}
+
+void TCellGrid::ApplyBorder() {
+  if (!singleBorder_) {
+    setFrameStyle(QFrame::NoFrame);
+  } else if (ctl3D_) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+  } else {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+  }
+}
+
+void TCellGrid::SetCtl3D(bool value) {
+  if (ctl3D_ == value) return;
+  ctl3D_ = value;
+  ApplyBorder();
+}
+
+void TCellGrid::SetSingleBorder(bool value) {
+  if (singleBorder_ == value) return;
+  singleBorder_ = value;
+  ApplyBorder();
+}
+
+void TCellGrid::Loaded() {
+  TCellGridBase::Loaded();
+  loading_ = false;
+  MinRowHeight = DefaultRowHeight();
+  MinColWidth = 10;
+  UpdateScrollRanges();
+}
+
+QColor TCellGrid::QtColor(TColor color) const { return ColorToQColor(color, palette()); }
+
+// ---- Repainting ----
+
+void TCellGrid::InvalidateRect(const QRect& rect) {
+  if (!isVisible() || rect.isEmpty()) return;
+  dirty_ += rect.intersected(viewport()->rect());
+  ScheduleFlush();
+}
+
+void TCellGrid::ScheduleFlush() {
+  if (updateLock_ > 0 || flushTimer_.isActive() || dirty_.isEmpty()) return;
+  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kMinPaintIntervalMs;
+  flushTimer_.start(static_cast<int>(std::max<qint64>(0, kMinPaintIntervalMs - since)));
+}
+
+void TCellGrid::FlushRepaints() {
+  flushTimer_.stop();
+  if (updateLock_ > 0 || dirty_.isEmpty()) return;
+  if (isVisible()) viewport()->update(dirty_);
+  dirty_ = QRegion();
+  sinceFlush_.restart();
+}
+
+void TCellGrid::RepaintCell(int col, int row) {
+  if (!isVisible()) return;
+  InvalidateRect(CellRect(col, row));
+}
+
+void TCellGrid::RepaintRow(int row) {
+  if (!isVisible()) return;
+  const int top = RowTop(row);
+  const int lastCol = LastVisibleCol();
+  if (top < 0 || ColLeft(lastCol) < 0) return;
+  InvalidateRect(QRect(0, top, ColLeft(lastCol) + ColWidths(lastCol), RowHeights(row)));
+}
+
+void TCellGrid::RepaintCol(int col) {
+  if (!isVisible()) return;
+  const int left = ColLeft(col);
+  const int top = RowTop(TopRow());
+  const int lastRow = LastVisibleRow();
+  if (left < 0 || top < 0) return;
+  InvalidateRect(QRect(left, top, ColWidths(col), RowTop(lastRow) + RowHeights(lastRow) - top));
+}
+
+void TCellGrid::RepaintGrid() {
+  if (!isVisible()) return;
+  InvalidateRect(viewport()->rect());
+}
+
+void TCellGrid::BeginUpdate() {
+  ++updateLock_;
+  flushTimer_.stop();
+}
+
+void TCellGrid::EndUpdate() {
+  if (updateLock_ == 0) return;
+  if (--updateLock_ == 0) RepaintGrid();
+}
+
+void TCellGrid::CountsChanged() {
+  colWidths_.SetCount(ColCount());
+  rowHeights_.SetCount(RowCount());
+  UpdateScrollRanges();
+}
+
+// ---- Widget events ----
+
+void TCellGrid::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateScrollRanges();
+}
+
+void TCellGrid::showEvent(QShowEvent* event) {
+  QAbstractScrollArea::showEvent(event);
+  if (!owner_ && window() != this) SetOwnerWindow(window());
+  UpdateScrollRanges();
+}
+
+void TCellGrid::scrollContentsBy(int, int) {
+  // The scroll bars count cells, not pixels: their values are the top-left scrollable cell.
+  const int left = ScrollBars & ssHorizontal ? horizontalScrollBar()->value() : LeftCol();
+  const int top = ScrollBars & ssVertical ? verticalScrollBar()->value() : TopRow();
+  if (left == LeftCol() && top == TopRow()) return;
+  SetTopLeft(std::max(left, FixedCols()), std::max(top, FixedRows()));
+  RepaintGrid();
+}
+
+void TCellGrid::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  RepaintCell(Col(), Row());
+}
+
+void TCellGrid::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  RepaintCell(Col(), Row());
+}
+
+// ---- Column sizing with the mouse ----
+
+int TCellGrid::ColumnBorderAt(const QPoint& point) const {
+  if (!(Options & goColSizing)) return -1;
+  if (point.y() >= FixedRowsHeight() || point.x() < FixedColsWidth()) return -1;
+  std::vector<int> edges;
+  const int last = LastVisibleCol();
+  for (int c = LeftCol(); c <= last; ++c) {
+    edges.push_back(ColLeft(c) + ColWidths(c));
+  }
+  const int hit = HitColumnBorder(edges, viewport()->width(), point.x());
+  return hit < 0 ? -1 : LeftCol() + hit;
+}
+
+void TCellGrid::DrawSizingLine(QPainter& painter, int x) {
+  // Dotted and inverting: every other pixel XORed with white, from the top to the last visible row.
+  const int lastRow = LastVisibleRow();
+  const int bottom = std::min(viewport()->height(), RowTop(lastRow) + RowHeights(lastRow));
+  painter.save();
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter.setPen(Qt::white);
+  for (int y = 0; y < bottom; y += 2) painter.drawPoint(x, y);
+  painter.restore();
+}
+
+void TCellGrid::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    const QPoint point = event->position().toPoint();
+    const int col = ColumnBorderAt(point);
+    if (col >= 0) {
+      const int border = ColLeft(col) + ColWidths(col);
+      sizingCol_ = col;
+      sizingOffset_ = border - point.x();
+      sizingLineX_ = border;
+      InvalidateRect(QRect(sizingLineX_, 0, 1, viewport()->height()));
+      event->accept();
+      return;
+    }
+  }
+  GridMousePress(event);
+}
+
+void TCellGrid::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint point = event->position().toPoint();
+  if (sizingCol_ >= 0) {
+    InvalidateRect(QRect(sizingLineX_, 0, 1, viewport()->height()));
+    sizingLineX_ = point.x() + sizingOffset_;
+    InvalidateRect(QRect(sizingLineX_, 0, 1, viewport()->height()));
+    event->accept();
+    return;
+  }
+  if (ColumnBorderAt(point) >= 0) {
+    viewport()->setCursor(Qt::SplitHCursor);
+  } else {
+    viewport()->unsetCursor();
+  }
+  GridMouseMove(event);
+}
+
+void TCellGrid::mouseReleaseEvent(QMouseEvent* event) {
+  if (sizingCol_ >= 0) {
+    const int col = sizingCol_;
+    sizingCol_ = -1;
+    InvalidateRect(QRect(sizingLineX_, 0, 1, viewport()->height()));
+    const int newWidth = sizingLineX_ - ColLeft(col);
+    sizingLineX_ = -1;
+    if (AcceptsResizedWidth(newWidth)) SetColWidths(col, newWidth);
+    event->accept();
+    return;
+  }
+  GridMouseRelease(event);
+}
+
+void TCellGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QPoint point = event->position().toPoint();
+  if ((Options & goColSizing) && AutoSizeColOnDblClick && event->button() == Qt::LeftButton &&
+      point.y() >= 0 && point.y() < FixedRowsHeight()) {
+    auto [col, row] = CellAt(point);
+    (void)row;
+    if (col < 0) {
+      // Right of the last column: the header cell of the last column.
+      const int lastLeft = ColLeft(ColCount() - 1);
+      if (lastLeft >= 0 && point.x() >= lastLeft) col = ColCount() - 1;
+    }
+    if (col >= 0) {
+      const int left = ColLeft(col);
+      const int right = left + ColWidths(col);
+      if (point.x() - left < 4) {
+        if (col - 1 >= FixedCols() && col - 1 >= 0) {
+          AutoSizeColumn(col - 1);
+          event->accept();
+          return;
+        }
+      } else if (right - point.x() < 4 && col >= FixedCols()) {
+        AutoSizeColumn(col);
+        event->accept();
+        return;
+      }
+    }
+  }
+  GridMouseDoubleClick(event);
+}
+
+// ---- Owner window resize hook ----
+
+void TCellGrid::SetOwnerWindow(QWidget* owner) {
+  if (owner_) owner_->removeEventFilter(this);
+  owner_ = owner;
+  if (owner_) {
+    ownerSize_ = owner_->size();
+    owner_->installEventFilter(this);
+  }
+}
+
+bool TCellGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == owner_ && event->type() == QEvent::Resize) OwnerResized();
+  return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void TCellGrid::OwnerResized() {
+  const QSize size = owner_->size();
+  if (SizeWithForm && ownerSize_.isValid()) {
+    const int w = width() + size.width() - ownerSize_.width();
+    const int h = height() + size.height() - ownerSize_.height();
+    if (w > 0 && h > 0) resize(w, h);
+  }
+  ownerSize_ = size;
+  if (OnOwnerResize) {
+    try {
+      OnOwnerResize();
+    } catch (...) {
+      // The owner's handler must not break the grid's resize; its failure is dropped here.
+    }
+  }
+}

@@ -1,0 +1,220 @@
+#pragma once
+
+// The grid control: the cell store of TCellGridBase on screen. Column widths and row heights with
+// their defaults, zoom, auto-sizing and the fit to the control's width (CellGridSizing.cpp), the
+// paint pass and cell painting (CellGridPaint.cpp), repaint throttling, column resizing with the
+// mouse and the owner window's resize hook (CellGrid.cpp). Keyboard, wheel and scroll-bar navigation
+// live in their own file and reach the current cell only through TCellGridBase.
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QRect>
+#include <QRegion>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "grid/CellGridBase.h"
+#include "grid/CellStyle.h"
+#include "grid/GridSizing.h"
+#include "grid/TextCanvas.h"
+
+class QPainter;
+
+// Horizontal and vertical text inset used by painting and measuring.
+struct TCellTextMargin {
+  int Horizontal = 2;
+  int Vertical = 2;
+};
+
+// Width and height of a cell's text as measured for auto-sizing.
+struct TCellExtent {
+  int Width = 0;
+  int Height = 0;
+};
+
+// Which scroll bars the grid may show (ssBoth in this system).
+enum TScrollStyle : std::uint8_t { ssNone = 0, ssHorizontal = 1, ssVertical = 2, ssBoth = 3 };
+// Forces a scroll bar regardless of the content (saNone in this system).
+enum TScrollBarAlways : std::uint8_t { saNone = 0, saVert = 1, saHorz = 2, saBoth = 3 };
+
+class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
+  Q_OBJECT
+
+ public:
+  explicit TCellGrid(QWidget* parent = nullptr);
+  ~TCellGrid() override;
+
+  // ---- Sizes (CellGridSizing.cpp) ----
+  int DefaultColWidth() const { return colWidths_.Default(); }
+  // Discards all own widths: every column takes the new default; the grid repaints.
+  void SetDefaultColWidth(int width);
+  int DefaultRowHeight() const { return rowHeights_.Default(); }
+  void SetDefaultRowHeight(int height);
+  int ColWidths(int col) const { return colWidths_.Get(col); }
+  // Fails with "Grid index out of range" for col >= ColCount (or negative); repaints when changed.
+  void SetColWidths(int col, int width);
+  int RowHeights(int row) const { return rowHeights_.Get(row); }
+  void SetRowHeights(int row, int height);
+  int FixedColWidth() const { return ColWidths(0); }
+  void SetFixedColWidth(int width);
+  int FixedRowHeight() const { return fixedRowHeight_; }
+  void SetFixedRowHeight(int height);
+
+  TCellTextMargin CellTextMargin;
+  int MinRowHeight = 0;     // lower bound of AutoSizeRow; DefaultRowHeight from the end of loading
+  int MaxRowHeight = 0;     // upper bound of AutoSizeRow; 0 = none
+  int MinColWidth = 0;      // lower bound of AutoSizeColumn; 10 from the end of loading
+  bool AutoSizeColOnDblClick = true;
+  bool SizeWithForm = false;
+  TScrollStyle ScrollBars = ssBoth;
+  TScrollBarAlways ScrollBarAlways = saNone;
+  // BorderStyle single: a plain 1-pixel frame without Ctl3D, a sunken 2-pixel one with it.
+  bool SingleBorder() const { return singleBorder_; }
+  void SetSingleBorder(bool value);
+  bool Ctl3D() const { return ctl3D_; }
+  void SetCtl3D(bool value);
+
+  // Sets a row's height from its cells' texts (clamped by MinRowHeight and MaxRowHeight).
+  void AutoSizeRow(int row);
+  // Sets a column's width from its cells' single-line texts.
+  void AutoSizeColumn(int col);
+  // Width and height of a cell's text in its painting font enlarged by ZoomFactor.
+  TCellExtent CellTextExtent(int col, int row, bool wrap);
+  // Scales all column widths so that they fill the control's width.
+  void FitColumnsToWidth();
+  // The grid's own zoom step: ZoomFactor += delta within +-10, every size grows by delta.
+  void ZoomBy(int delta);
+
+  // End of loading the stored settings: captures the minimum row height and column width.
+  void Loaded() override;
+
+  // ---- Geometry ----
+  // Cell rectangle in viewport (client) coordinates, full size even when partly visible; an empty
+  // rectangle for a scrollable cell scrolled out of view.
+  QRect CellRect(int col, int row) const;
+  // Left edge of a column and top edge of a row in viewport coordinates; -1 when scrolled out of view.
+  int ColLeft(int col) const;
+  int RowTop(int row) const;
+  // Sum of the fixed columns' widths and of the fixed rows' heights.
+  int FixedColsWidth() const;
+  int FixedRowsHeight() const;
+  // Last column and row at least partly inside the viewport.
+  int LastVisibleCol() const;
+  int LastVisibleRow() const;
+  // Scrollable rows entirely visible from the top row on.
+  int FullyVisibleRows() const;
+  // Cell under a viewport point, or (-1, -1).
+  std::pair<int, int> CellAt(const QPoint& point) const;
+  // Recomputes the scroll bars' ranges from the sizes and the viewport.
+  void UpdateScrollRanges();
+  // Width of the vertical scroll bar (also while it is hidden).
+  int ScrollBarWidth() const;
+
+  // ---- Repainting ----
+  void RepaintCell(int col, int row) override;
+  void RepaintRow(int row) override;
+  void RepaintCol(int col) override;
+  void RepaintGrid() override;
+  // Invalidates a viewport rectangle; the pending region is painted at most ~60 times a second.
+  void InvalidateRect(const QRect& rect);
+  // Paints everything pending now (tests, and callers that must see the result at once).
+  void FlushRepaints();
+  // Completed paint passes.
+  std::uint64_t PaintPassNumber() const { return paintPassNumber_; }
+  // Raise/lower the update lock: while locked nothing is painted; unlocking repaints everything.
+  void BeginUpdate();
+  void EndUpdate();
+
+  // The canvas that measuring and painting share.
+  TTextCanvas& Canvas() { return canvas_; }
+
+  // ---- Painting (CellGridPaint.cpp) ----
+  // Paints background, lines and content of one cell; rect is the cell's full rectangle.
+  void DrawCell(QPainter& painter, int ACol, int ARow, QRect ARect, TGridDrawState AState);
+  // Whether the grid window has keyboard focus (the focused state and the focus frame depend on it).
+  bool GridHasFocus() const;
+
+  // ---- Owner window resize hook ----
+  // Called on every resize of the owner window, after the owner has laid its children out. A
+  // failure it raises is swallowed. The owner is the grid's top-level window unless set.
+  std::function<void()> OnOwnerResize;
+  void SetOwnerWindow(QWidget* owner);
+
+  // A Qt colour for a TColor (system colours through the palette).
+  QColor QtColor(TColor color) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void CountsChanged() override;
+
+  // Mouse seams for navigation and drag and drop: called for every mouse event that column sizing
+  // does not take.
+  virtual void GridMousePress(QMouseEvent*) {}
+  virtual void GridMouseMove(QMouseEvent*) {}
+  virtual void GridMouseRelease(QMouseEvent*) {}
+  virtual void GridMouseDoubleClick(QMouseEvent*) {}
+
+  // Content of one cell inside its line-free rectangle.
+  void PaintCellContent(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect);
+  // The text part of PaintCellContent.
+  void PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect,
+                     const TCellStyle& style, TColor brush, TColor fontColor);
+  // Draws an HTML cell text into its text rectangle (as its plain text until HTML rendering exists).
+  void PaintHtmlText(const QString& text, QRect rect, bool wrap);
+
+ private:
+  // The text drawn and measured for a stored text of the given kind.
+  QString DisplayText(const std::string& text, CellTextKind kind) const;
+  // Size of an HTML text laid out in rect (measured as its plain text until HTML rendering exists).
+  QSize MeasureHtmlText(const QString& text, const QRect& rect, bool wrap);
+  // Selects the painting font of a style with ZoomFactor added.
+  const TCanvasFont& SelectCellFont(const TFontDesc& font);
+  // The draw state the paint pass gives a cell.
+  TGridDrawState PassDrawState(int col, int row, bool fixedArea) const;
+  void PaintArea(QPainter& painter, const QRegion& region, int col0, int col1, int row0, int row1,
+                 bool fixedArea);
+  void DrawFocusFrame(QPainter& painter, const QRect& rect);
+  void DrawSizingLine(QPainter& painter, int x);
+  void WidthsChanged();
+  void HeightsChanged();
+  int ColumnBorderAt(const QPoint& point) const;
+  void OwnerResized();
+  void ScheduleFlush();
+  void ApplyBorder();
+
+  TSizeList colWidths_{64};
+  TSizeList rowHeights_{22};
+  int fixedRowHeight_ = 22;
+  bool loading_ = true;
+  bool singleBorder_ = true;
+  bool ctl3D_ = true;
+  TTextCanvas canvas_;
+
+  QRegion dirty_;
+  QTimer flushTimer_;
+  QElapsedTimer sinceFlush_;
+  std::uint64_t paintPassNumber_ = 0;
+  int updateLock_ = 0;
+
+  // Column sizing with the mouse.
+  int sizingCol_ = -1;
+  int sizingOffset_ = 0;
+  int sizingLineX_ = -1;
+
+  QPointer<QWidget> owner_;
+  QSize ownerSize_;
+};

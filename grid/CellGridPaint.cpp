@@ -1,0 +1,288 @@
+// The grid's paint pass and cell painting: background, lines inside each cell, text and focus frame.
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "grid/CellGrid.h"
+
+namespace {
+
+// Text layout flags of the cell alignments.
+unsigned HorizontalFlag(TAlignment alignment) {
+  switch (alignment) {
+    case taRightJustify:
+      return DT_RIGHT;
+    case taCenter:
+      return DT_CENTER;
+    default:
+      return DT_LEFT;
+  }
+}
+
+unsigned VerticalFlag(TVAlignment alignment) {
+  switch (alignment) {
+    case vtaCenter:
+      return DT_VCENTER;
+    case vtaBottom:
+      return DT_BOTTOM;
+    default:
+      return DT_TOP;
+  }
+}
+
+QColor Blend(const QColor& from, const QColor& to, int step, int steps) {
+  auto mix = [&](int a, int b) { return a + (b - a) * step / std::max(1, steps - 1); };
+  return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+}
+
+}  // namespace
+
+bool TCellGrid::GridHasFocus() const { return hasFocus(); }
+
+TGridDrawState TCellGrid::PassDrawState(int col, int row, bool fixedArea) const {
+  TGridDrawState state = 0;
+  if (fixedArea) state |= gdFixed;
+  if (GridHasFocus() && col == Col() && row == Row()) state |= gdFocused;
+  if (Selection().Contains(col, row)) state |= gdSelected;
+  return state;
+}
+
+void TCellGrid::paintEvent(QPaintEvent* event) {
+  if (updateLock_ > 0) return;
+  // The border follows Flat at every pass (a flat grid has no 3D edge); applied after this pass,
+  // since changing the frame re-lays the viewport out.
+  if (ctl3D_ == Flat) QMetaObject::invokeMethod(this, [this] { SetCtl3D(!Flat); }, Qt::QueuedConnection);
+
+  QPainter painter(viewport());
+  canvas_.SetPainter(&painter);
+  const QRegion& region = event->region();
+  const int lastCol = LastVisibleCol();
+  const int lastRow = LastVisibleRow();
+  // Fixed rows by fixed columns, fixed rows by scrolled columns, scrolled rows by fixed columns,
+  // scrolled rows by scrolled columns.
+  PaintArea(painter, region, 0, FixedCols() - 1, 0, FixedRows() - 1, true);
+  PaintArea(painter, region, LeftCol(), lastCol, 0, FixedRows() - 1, true);
+  PaintArea(painter, region, 0, FixedCols() - 1, TopRow(), lastRow, true);
+  PaintArea(painter, region, LeftCol(), lastCol, TopRow(), lastRow, false);
+
+  // Right of the last column and below the last row.
+  const QRect area = viewport()->rect();
+  const int gridRight = std::max(0, ColLeft(lastCol) + ColWidths(lastCol));
+  const int gridBottom = std::max(0, RowTop(lastRow) + RowHeights(lastRow));
+  const QColor fill = QtColor(Color);
+  if (gridRight < area.width()) painter.fillRect(QRect(gridRight, 0, area.width() - gridRight, area.height()), fill);
+  if (gridBottom < area.height()) painter.fillRect(QRect(0, gridBottom, gridRight, area.height() - gridBottom), fill);
+
+  if (sizingCol_ >= 0) DrawSizingLine(painter, sizingLineX_);
+  canvas_.SetPainter(nullptr);
+  ++paintPassNumber_;
+}
+
+void TCellGrid::PaintArea(QPainter& painter, const QRegion& region, int col0, int col1, int row0, int row1,
+                          bool fixedArea) {
+  for (int r = row0; r <= row1; ++r) {
+    for (int c = col0; c <= col1; ++c) {
+      const QRect rect = CellRect(c, r);
+      if (rect.isEmpty() || !region.intersects(rect)) continue;
+      DrawCell(painter, c, r, rect, PassDrawState(c, r, fixedArea));
+    }
+  }
+}
+
+void TCellGrid::DrawCell(QPainter& painter, int ACol, int ARow, QRect ARect, TGridDrawState AState) {
+  TGridDrawState state = AState;
+  if (CellCountsAsFixed(*this, ACol, ARow)) {
+    state |= gdFixed;
+    state &= static_cast<TGridDrawState>(~gdSelected);
+  }
+  // The full rectangle, also for a cell that is only partly visible.
+  const QRect full = CellRect(ACol, ARow);
+  const QRect rect = full.isEmpty() ? ARect : full;
+
+  // A scrolled cell that reaches under the fixed cells is clipped to the scrolled area.
+  const int fixedWidth = FixedColsWidth();
+  const int fixedHeight = FixedRowsHeight();
+  const bool clipCols = ACol >= FixedCols() && FixedCols() > 0 && rect.left() < fixedWidth;
+  const bool clipRows = ARow >= FixedRows() && FixedRows() > 0 && rect.top() < fixedHeight;
+  if (clipCols || clipRows) {
+    painter.save();
+    const int left = ACol < FixedCols() ? 0 : fixedWidth;
+    const int top = ARow < FixedRows() ? 0 : fixedHeight;
+    painter.setClipRect(QRect(left, top, width() - left, height() - top), Qt::IntersectClip);
+  }
+
+  const TCellStyle style = ResolveCellStyle(*this, ACol, ARow, true, state);
+  TColor brush = style.BrushColor;
+  if (ActiveRowShow && ARow == Row() && (ACol != Col() || !ShowSelection)) brush = ActiveRowColor;
+  const QColor brushColor = QtColor(brush);
+
+  // Background.
+  if (style.GradientTo == clNone) {
+    painter.fillRect(rect, brushColor);
+  } else {
+    constexpr int kBands = 64;
+    const bool horizontalBands = style.GradientDirection == 1;
+    const int length = horizontalBands ? rect.height() : rect.width();
+    auto band = [&](int from, int to, const QColor& c0, const QColor& c1, int offset) {
+      const int span = to - from;
+      for (int i = 0; i < kBands; ++i) {
+        const int a = from + span * i / kBands;
+        const int b = from + span * (i + 1) / kBands;
+        if (b <= a) continue;
+        const QColor c = Blend(c0, c1, i, kBands);
+        if (horizontalBands) {
+          painter.fillRect(QRect(rect.left(), rect.top() + offset + a - from, rect.width(), b - a), c);
+        } else {
+          painter.fillRect(QRect(rect.left() + offset + a - from, rect.top(), b - a, rect.height()), c);
+        }
+      }
+    };
+    if (style.MirrorColor == clNone) {
+      band(0, length, brushColor, QtColor(style.GradientTo), 0);
+    } else {
+      const int half = length / 2;
+      band(0, half, brushColor, QtColor(style.GradientTo), 0);
+      band(half, length, QtColor(style.MirrorColor), QtColor(style.MirrorTo == clNone ? style.MirrorColor
+                                                                                     : style.MirrorTo),
+           0);
+    }
+  }
+
+  // Lines inside the cell: its last pixel row and column (wider lines grow inwards).
+  const bool fixed = (state & gdFixed) != 0;
+  int lineWidth = 0;
+  TColor lineColor = clNone;
+  if (fixed) {
+    lineWidth = 1;
+    lineColor = GridFixedLineColor;
+  } else if (GridLineWidth > 0) {
+    lineWidth = GridLineWidth;
+    lineColor = GridLineColor;
+  }
+  if (lineWidth > 0) {
+    const QColor pen = QtColor(lineColor);
+    const int right = rect.x() + rect.width();
+    const int bottom = rect.y() + rect.height();
+    if ((!fixed && (Options & goHorzLine)) || (fixed && (Options & goFixedHorzLine))) {
+      painter.fillRect(QRect(rect.x(), bottom - lineWidth, rect.width(), lineWidth), pen);
+    }
+    if ((!fixed && (Options & goVertLine)) || (fixed && (Options & goFixedVertLine))) {
+      painter.fillRect(QRect(right - lineWidth, rect.y(), lineWidth, rect.height()), pen);
+    }
+  }
+
+  const int inset = fixed ? 1 : GridLineWidth;
+  PaintCellContent(painter, ACol, ARow, state, rect.adjusted(inset, inset, -inset, -inset));
+  if (clipCols || clipRows) painter.restore();
+}
+
+void TCellGrid::PaintCellContent(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect) {
+  // The unselected look of the cell; the state keeps what the pass and DrawCell gave it.
+  TGridDrawState scratch = AState;
+  const TCellStyle style = ResolveCellStyle(*this, ACol, ARow, false, scratch);
+  TColor brush = style.BrushColor;
+  if ((AState & gdSelected) && !(AState & gdFocused) && SelectionColor == clNone) brush = clHighlight;
+  SelectCellFont(style.Font);
+
+  PaintCellText(painter, ACol, ARow, AState, ARect, style, brush, style.Font.Color);
+
+  // The dotted focus frame: along the cell's left and top edges, just inside its right and bottom lines.
+  if (!HideFocusRect && ACol == Col() && ARow == Row() && GridHasFocus() && !(Options & goRowSelect)) {
+    const int grow = GridLineWidth - 1;
+    QRect frame = ARect.adjusted(-1 - grow, -1 - grow, 1 + grow, 1 + grow);
+    frame.adjust(0, 0, -1, -1);
+    DrawFocusFrame(painter, frame);
+  }
+}
+
+void TCellGrid::DrawFocusFrame(QPainter& painter, const QRect& rect) {
+  if (rect.width() <= 0 || rect.height() <= 0) return;
+  // Every other pixel of the frame inverted, as the platform's focus rectangle is.
+  QList<QPoint> points;
+  const int left = rect.x();
+  const int top = rect.y();
+  const int right = rect.x() + rect.width() - 1;
+  const int bottom = rect.y() + rect.height() - 1;
+  auto add = [&](int x, int y) {
+    if (((x + y) & 1) == 0) points.append(QPoint(x, y));
+  };
+  for (int x = left; x <= right; ++x) {
+    add(x, top);
+    if (bottom != top) add(x, bottom);
+  }
+  for (int y = top + 1; y < bottom; ++y) {
+    add(left, y);
+    if (right != left) add(right, y);
+  }
+  painter.save();
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter.setPen(QPen(Qt::white, 1));
+  painter.drawPoints(points.constData(), static_cast<int>(points.size()));
+  painter.restore();
+}
+
+void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect,
+                              const TCellStyle& style, TColor brush, TColor fontColor) {
+  const bool fixed = (AState & gdFixed) != 0;
+  if ((AState & gdSelected) && (!(AState & gdFocused) || (Options & goDrawFocusSelected)) && !fixed &&
+      ShowSelection) {
+    if (SelectionColor != clNone) brush = SelectionColor;
+    if (SelectionTextColor != clNone) fontColor = SelectionTextColor;
+  }
+
+  const std::string& text = CellText(ACol, ARow);
+  if (text.empty()) return;
+  // A formula's text is the stored text itself; it is drawn as plain text, "=" included.
+  const CellTextKind kind = ClassifyCellText(text, EnableHTML);
+
+  QRect rect = ARect.adjusted(CellTextMargin.Horizontal, CellTextMargin.Vertical, -CellTextMargin.Horizontal, 0);
+  const unsigned horizontal = HorizontalFlag(style.Alignment);
+  const unsigned vertical = VerticalFlag(style.VAlignment);
+  canvas_.SetTextColor(QtColor(fontColor));
+
+  switch (kind) {
+    case ctkHTML:
+      // HTML lines start 1 pixel inside their rectangle, so both kinds start at the same x.
+      rect.setLeft(rect.left() - 1);
+      PaintHtmlText(DisplayText(text, kind), rect, style.WordWrap);
+      return;
+    case ctkRTF: {
+      if (!((AState & gdSelected) && !(AState & gdFocused) && SelectionColor == clNone)) {
+        painter.fillRect(rect, QtColor(brush));
+      }
+      const bool selected =
+          (AState & gdSelected) && (!(AState & gdFocused) || (Options & goDrawFocusSelected)) && !fixed;
+      canvas_.SetTextColor(QtColor(selected && SelectionTextColor != clNone ? SelectionTextColor : style.Font.Color));
+      canvas_.DrawText(DisplayText(text, kind), rect, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS);
+      return;
+    }
+    case ctkWide: {
+      const unsigned wrap = (style.WordWrap || Multilinecells) ? DT_WORDBREAK : DT_SINGLELINE;
+      canvas_.DrawText(DisplayText(text, kind), rect, horizontal | vertical | DT_END_ELLIPSIS | DT_NOPREFIX | wrap);
+      return;
+    }
+    default:
+      break;
+  }
+
+  // Plain and formula texts, drawn literally.
+  QString shown = DisplayText(text, kind);
+  unsigned flags = DT_EDITCONTROL;
+  if (!style.WordWrap && !Multilinecells) {
+    const qsizetype cr = shown.indexOf(QChar(u'\r'));
+    if (cr >= 0) shown.truncate(cr);
+    flags = DT_SINGLELINE;
+    if (EnhTextSize) flags |= DT_END_ELLIPSIS;
+  }
+  if (style.WordWrap && !Multilinecells && EnhTextSize) flags |= DT_END_ELLIPSIS;
+  flags |= DT_EXPANDTABS | DT_NOPREFIX | horizontal | vertical;
+  if (style.WordWrap) flags |= DT_WORDBREAK;
+  canvas_.DrawText(shown, rect, flags);
+}
+
+void TCellGrid::PaintHtmlText(const QString& text, QRect rect, bool wrap) {
+  // Drawn as its plain text, tags included, until HTML rendering exists; 1 pixel in, as HTML lines start.
+  rect.setLeft(rect.left() + 1);
+  const unsigned flags = wrap ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE;
+  canvas_.DrawText(text, rect, flags | DT_NOPREFIX | DT_EXPANDTABS);
+}

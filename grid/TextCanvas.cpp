@@ -1,0 +1,129 @@
+#include "grid/TextCanvas.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::size_t kFontCacheLimit = 64;
+
+std::u16string_view ViewOf(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+QString RawString(std::u16string_view view) {
+  return QString::fromRawData(reinterpret_cast<const QChar*>(view.data()), static_cast<qsizetype>(view.size()));
+}
+
+QFont MakeFont(const std::string& name, int points, TFontStyles style) {
+  QFont font(QString::fromStdString(name));
+  font.setPixelSize(PointsToPixels(points));
+  font.setBold((style & fsBold) != 0);
+  font.setItalic((style & fsItalic) != 0);
+  font.setUnderline((style & fsUnderline) != 0);
+  font.setStrikeOut((style & fsStrikeOut) != 0);
+  return font;
+}
+
+}  // namespace
+
+TCanvasFont::TCanvasFont(const QFont& f) : font(f), metrics(f) {
+  layout.lineHeight = metrics.height();
+  layout.averageWidth = metrics.averageCharWidth();
+  ascent = metrics.ascent();
+}
+
+int PointsToPixels(int points) {
+  // MulDiv(points, 96, 72): rounded half away from zero.
+  const long long scaled = static_cast<long long>(points) * 96;
+  const long long pixels = scaled >= 0 ? (scaled + 36) / 72 : (scaled - 36) / 72;
+  return static_cast<int>(std::max<long long>(1, std::llabs(pixels)));
+}
+
+TTextCanvas::TTextCanvas() { SelectFont("Arial", 10, 0); }
+
+TTextCanvas::~TTextCanvas() = default;
+
+const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, TFontStyles style) {
+  TFontKey key{name, PointsToPixels(points), style & (fsBold | fsItalic | fsUnderline | fsStrikeOut)};
+  auto it = fonts_.find(key);
+  if (it == fonts_.end()) {
+    if (fonts_.size() >= kFontCacheLimit) {
+      // A grid uses a handful of fonts; a long zoom session must not grow the cache without bound.
+      fonts_.clear();
+    }
+    it = fonts_.emplace(std::move(key), std::make_unique<TCanvasFont>(MakeFont(name, points, style))).first;
+    ++fontsBuilt_;
+  }
+  current_ = it->second.get();
+  return *current_;
+}
+
+int TTextCanvas::TextWidth(const QString& text) const { return current_->metrics.horizontalAdvance(text); }
+
+int TTextCanvas::TextHeight(const QString&) const { return current_->layout.lineHeight; }
+
+int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
+  const TCanvasFont& font = *current_;
+  const QFontMetrics& metrics = font.metrics;
+  const TMeasureText measure = [&metrics](std::u16string_view run) {
+    return metrics.horizontalAdvance(RawString(run));
+  };
+  const std::u16string content = ApplyPrefixRule(ViewOf(text), flags);
+  const std::u16string_view view(content);
+  const int tabStop = TabStopWidth(font.layout);
+  const bool expandTabs = (flags & DT_EXPANDTABS) != 0;
+  const int lineHeight = font.layout.lineHeight;
+  const std::vector<TTextLine> lines = BreakTextLines(view, rect.width(), flags, tabStop, measure);
+
+  if (flags & DT_CALCRECT) {
+    int widest = 0;
+    for (const TTextLine& line : lines) widest = std::max(widest, line.width);
+    const int height = static_cast<int>(lines.size()) * lineHeight;
+    rect.setWidth(widest);
+    rect.setHeight(height);
+    return height;
+  }
+  if (!painter_) return 0;
+
+  const TLinePlacement placement = PlaceLines(lines.size(), lineHeight, rect.height(), flags);
+  painter_->save();
+  if (!(flags & DT_NOCLIP)) painter_->setClipRect(rect, Qt::IntersectClip);
+  painter_->setFont(font.font);
+  painter_->setPen(textColor_);
+  for (std::size_t i = 0; i < placement.visibleCount; ++i) {
+    std::u16string_view lineText = view.substr(lines[i].start, lines[i].length);
+    int lineWidth = lines[i].width;
+    std::u16string shortened;
+    const bool moreHidden = (i + 1 == placement.visibleCount) && placement.visibleCount < lines.size();
+    if ((flags & DT_END_ELLIPSIS) && (lineWidth > rect.width() || moreHidden)) {
+      shortened = ApplyEndEllipsis(lineText, rect.width(), expandTabs, tabStop, measure, moreHidden);
+      lineText = shortened;
+      lineWidth = MeasureLine(lineText, expandTabs, tabStop, measure);
+    }
+    const int x0 = rect.left() + AlignLine(lineWidth, rect.width(), flags);
+    const int baseline = rect.top() + placement.firstTop + static_cast<int>(i) * lineHeight + font.ascent;
+    if (!expandTabs) {
+      painter_->drawText(QPoint(x0, baseline), RawString(lineText));
+      continue;
+    }
+    // Each run between tabs starts at its tab stop.
+    int x = 0;
+    std::size_t start = 0;
+    while (true) {
+      const std::size_t tab = lineText.find(u'\t', start);
+      const std::u16string_view run =
+          lineText.substr(start, tab == std::u16string_view::npos ? lineText.size() - start : tab - start);
+      if (!run.empty()) {
+        painter_->drawText(QPoint(x0 + x, baseline), RawString(run));
+        x += measure(run);
+      }
+      if (tab == std::u16string_view::npos) break;
+      x = (x / tabStop + 1) * tabStop;
+      start = tab + 1;
+    }
+  }
+  painter_->restore();
+  return static_cast<int>(placement.visibleCount) * lineHeight;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+// The grid's canvas: text drawing and measuring with the DrawText flags the grid uses, over a
+// QPainter (when painting) and cached QFont/QFontMetrics pairs (always). One canvas lives as long as
+// its grid, so measuring a whole row reuses the same fonts instead of building one per cell.
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QRect>
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+
+#include "grid/GridTypes.h"
+#include "grid/TextLayout.h"
+
+class QPainter;
+
+// One cached font with its metrics.
+struct TCanvasFont {
+  QFont font;
+  QFontMetrics metrics;
+  TTextLayoutMetrics layout;
+  int ascent = 0;
+
+  explicit TCanvasFont(const QFont& f);
+};
+
+// Pixel height of a font of the given point size at 96 dots per inch, rounded as the platform rounds
+// it; at least 1 (a zoom far below the font's size must not give an invalid font).
+int PointsToPixels(int points);
+
+class TTextCanvas {
+ public:
+  TTextCanvas();
+  ~TTextCanvas();
+  TTextCanvas(const TTextCanvas&) = delete;
+  TTextCanvas& operator=(const TTextCanvas&) = delete;
+
+  // Selects a font by name, size in points and style; built once per distinct font, then reused.
+  const TCanvasFont& SelectFont(const std::string& name, int points, TFontStyles style);
+  const TCanvasFont& CurrentFont() const { return *current_; }
+
+  // Painting target; null for measuring only. The canvas does not own the painter.
+  void SetPainter(QPainter* painter) { painter_ = painter; }
+  QPainter* Painter() const { return painter_; }
+  void SetTextColor(const QColor& color) { textColor_ = color; }
+
+  // DrawText with the given flags into rect. With DT_CALCRECT nothing is drawn and rect's right and
+  // bottom are set to the measured extent. Returns the height of the text, as the platform does.
+  int DrawText(const QString& text, QRect& rect, unsigned flags);
+
+  // Width and height of a single line in the current font (no tabs expanded).
+  int TextWidth(const QString& text) const;
+  int TextHeight(const QString& text) const;
+
+  // Number of fonts built so far (the cache's size); lets tests and benchmarks see that measuring reuses fonts.
+  std::size_t FontsBuilt() const { return fontsBuilt_; }
+
+ private:
+  using TFontKey = std::tuple<std::string, int, int>;
+  std::map<TFontKey, std::unique_ptr<TCanvasFont>> fonts_;
+  const TCanvasFont* current_ = nullptr;
+  QPainter* painter_ = nullptr;
+  QColor textColor_ = Qt::black;
+  std::size_t fontsBuilt_ = 0;
+};

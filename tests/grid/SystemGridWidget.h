@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "grid/CellGrid.h"
+#include "grid/core/SystemGrid.h"
+
+// The grid widget as the main window's form sets it up: 774 x 540, flat single border without 3D,
+// columns of 128, rows of 22, then the store settings and the end of loading.
+inline void ConfigureSystemGridWidget(TCellGrid& grid) {
+  grid.resize(774, 540);
+  grid.SetCtl3D(false);
+  grid.SetDefaultColWidth(128);
+  grid.SetFixedColWidth(128);
+  grid.SetFixedRowHeight(22);
+  ConfigureSystemGrid(grid);
+}
+
+// The start-up clear and column colours of the main window ("f9f08c" for values, "c3f8fd" for
+// descriptions).
+inline void SystemColumnColors(TCellGrid& grid) { StartUpClear(grid, 0x8CF0F9, 0xFDF8C3); }
+
+// Fills all 60 slots with a description and a value.
+inline void FillSixtySlots(TCellGrid& grid) {
+  static const char* kNames[] = {"Engine RPM", "Coolant Temp", "Intake Air", "Vehicle Speed", "Throttle",
+                                 "Manifold Abs", "Fuel Pressure", "Oil Temp", "Battery", "Timing Adv"};
+  for (int pair = 0; pair < 3; ++pair) {
+    for (int row = 1; row <= 20; ++row) {
+      const int slot = pair * 20 + row;
+      grid.SetCells(pair * 2, row, std::string(kNames[slot % 10]) + " " + std::to_string(slot));
+      grid.SetCells(pair * 2 + 1, row, std::to_string(slot * 37 % 1000) + "." + std::to_string(slot % 100));
+      grid.SetObjects(pair * 2, row, slot);
+      grid.SetObjects(pair * 2 + 1, row, slot);
+    }
+  }
+}
