@@ -193,7 +193,13 @@ void TFeedServer::AcceptPending() {
 }
 
 void TFeedServer::OnReadable(const TConnectionPtr& connection) {
-  if (connection->closed || connection->busy) {
+  if (connection->closed) {
+    return;
+  }
+  if (connection->busy) {
+    // More from a peer whose handler has re-entered the event loop: leave it unread until the reply
+    // is out. Switched off only now, not around every call, as re-arming costs more than a request.
+    connection->reader->setEnabled(false);
     return;
   }
   char buffer[64 * 1024];
@@ -203,6 +209,7 @@ void TFeedServer::OnReadable(const TConnectionPtr& connection) {
     if (n > 0) {
       connection->decoder.Append(buffer, static_cast<size_t>(n));
       budget -= std::min(budget, static_cast<size_t>(n));
+      if (static_cast<size_t>(n) < sizeof(buffer)) break;  // drained for now; the notifier tells us of more
       continue;
     }
     if (n == 0) {
@@ -223,7 +230,6 @@ void TFeedServer::Serve(const TConnectionPtr& connection) {
   TFeedRequest request;
   while (!keep->closed && !keep->busy && keep->out.size() < kMaxPendingReplies && keep->decoder.Next(request)) {
     keep->busy = true;
-    UpdateNotifiers(keep);
     const std::shared_ptr<const THandler> handler = handler_;
     const std::string text(FeedPayloadText(request.payload));
     int32_t result = 0;

@@ -1,0 +1,28 @@
+#pragma once
+
+// Round-trip measurement of the Feed socket: PID packets of 60 key,value fields after an INIT of
+// 60 PIDs, against the display and against a plain echo server over the same kind of socket.
+
+#include <cstddef>
+#include <string>
+
+#include "platform/FeedClient.h"
+
+namespace orlexfeed {
+
+struct TBenchFigures {
+  size_t count = 0;
+  double seconds = 0;
+  double p50Micros = 0;
+  double p99Micros = 0;
+  size_t notOne = 0;  // replies other than 1
+  double RoundTripsPerSecond() const { return seconds > 0 ? count / seconds : 0; }
+};
+
+// Sends the INIT packet and then `count` PID packets, timing each round trip.
+TBenchFigures RunBench(orlex::TFeedClient& client, size_t count);
+
+// The same loop against an echo server on a temporary socket that answers every frame with 1.
+TBenchFigures RunBaseline(size_t count);
+
+}  // namespace orlexfeed
