@@ -61,7 +61,7 @@ const TDesign kButton1{{629, 571, 75, 20}, akRight | akBottom, false};
 
 TForm2::TForm2(const std::string& executableDir, QWidget* parent)
     : QMainWindow(parent),
-      settingsPath_(orlex::SettingsFilePath(
+      settings_(orlex::SettingsFilePath(
           executableDir.empty() ? QCoreApplication::applicationDirPath().toStdString() : executableDir)),
       log_(orlex::LogFilePath(executableDir.empty() ? QCoreApplication::applicationDirPath().toStdString()
                                                     : executableDir)) {

@@ -10,6 +10,7 @@
 #include "app/EventLog.h"
 #include "app/PidRegistry.h"
 #include "app/RegistryHost.h"
+#include "app/SettingsFile.h"
 #include "app/debugform.h"
 #include "grid/CellGridBase.h"
 
@@ -84,8 +85,10 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   Tdebugfrm* DebugWindow() const { return debugfrm_; }
   const TDebugListing& Listing() const { return listing_; }
   TPidTable& Table() { return table_; }
+  TCellGridBase& Grid() { return *gridModel_; }
   const std::string& LogPath() const { return log_.Path(); }
-  const std::string& SettingsPath() const { return settingsPath_; }
+  const std::string& SettingsPath() const { return settings_.Path(); }
+  const TSettingsSource* SettingsReader() const { return settings_.SettingsFile(); }
 
   // TRegistryHost.
   void updatemsg(const std::string& text) override;
@@ -112,11 +115,10 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  TCellGridBase& Grid() { return *gridModel_; }
   void CreateControls();
   void LayoutControls();  // anchors: keeps every control's distances to the edges it is anchored to
 
-  std::string settingsPath_;
+  TSettingsFile settings_;
   TEventLog log_;
   TDebugListing listing_;
   std::unique_ptr<TCellGridBase> gridModel_;

@@ -41,6 +41,9 @@ void TForm2::ResetGrid() { table_.Clear(); }
 void TForm2::RestoreGridPosition(int) {}
 void TForm2::PlaceUnplacedPids() {}
 void TForm2::RefreshGridValues() {}
-void TForm2::OpenSettingsFile() {}
-void TForm2::SaveSettings() {}
-void TForm2::DeleteINIFile1Click() {}
+
+void TForm2::OpenSettingsFile() { settings_.OpenSettingsFile(); }
+
+void TForm2::SaveSettings() { settings_.SaveSettings(Grid(), table_); }
+
+void TForm2::DeleteINIFile1Click() { settings_.DeleteIniFile(); }

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "app/ExceptionHook.h"
+#include "app/Unit2.h"
+#include "app/debugform.h"
+#include "platform/ProcessEnd.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct TProcessEnded {};
+
+// Ends of the process become an exception the test can catch.
+class TEndInterceptor {
+ public:
+  TEndInterceptor() {
+    orlex::SetEndProcessInterceptor([] { throw TProcessEnded{}; });
+  }
+  ~TEndInterceptor() { orlex::SetEndProcessInterceptor({}); }
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A window that only records what the main window does to it.
+class TFakePidWindow : public TPidWindowBase {
+ public:
+  void UpdateValue(const std::string& text) override { value = text; }
+  void ShowPidWindow() override { visible = true; }
+  void HidePidWindow() override { visible = false; }
+  bool PidWindowVisible() const override { return visible; }
+  bool CheckingEnabled() const override { return checking; }
+  void SetCheckingEnabled(bool enabled) override { checking = enabled; }
+  TPidWindowSettings CurrentSettings() const override { return {}; }
+  bool visible = false;
+  bool checking = false;
+  std::string value;
+};
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override { form_ = std::make_unique<TForm2>(dir_.Path()); }
+
+  // Puts a PID with a fake window into table slot n and the grid slot (col, row).
+  TFakePidWindow* AddPid(int n, int id, int col, int row) {
+    auto record = std::make_unique<PidRecord>();
+    record->ID = id;
+    record->Key = "k" + std::to_string(n);
+    record->Description = "d" + std::to_string(n);
+    auto window = std::make_unique<TFakePidWindow>();
+    TFakePidWindow* raw = window.get();
+    record->Window = std::move(window);
+    form_->Table().Put(n, std::move(record));
+    form_->Table().PidCount = std::max(form_->Table().PidCount, n);
+    if (col >= 0) {
+      form_->Grid().SetObjects(col, row, id);
+      form_->Grid().SetObjects(col + 1, row, id);
+    }
+    return raw;
+  }
+
+  TTempDir dir_;
+  std::unique_ptr<TForm2> form_;
+};
+
+struct ControlCase {
+  const char* name;
+  QRect designed;      // at the designed client size
+  QRect grown;         // with the client 100 wider and 50 higher
+  const char* text;    // nullptr: no text to check
+};
+
+class MainWindowControls : public MainWindowTest, public testing::WithParamInterface<ControlCase> {};
+
+// Labels show their whole text, so only their position and anchoring are fixed; their size is at
+// least the designed one.
+TEST_P(MainWindowControls, SitWhereDesignedAndFollowTheirAnchors) {
+  const ControlCase& c = GetParam();
+  auto* control = form_->centralWidget()->findChild<QWidget*>(c.name);
+  ASSERT_NE(control, nullptr) << c.name;
+  const bool label = qobject_cast<QLabel*>(control) != nullptr;
+  auto check = [&](const QRect& expected) {
+    if (label) {
+      EXPECT_EQ(control->pos(), expected.topLeft()) << c.name;
+      EXPECT_GE(control->width(), expected.width()) << c.name;
+    } else {
+      EXPECT_EQ(control->geometry(), expected) << c.name;
+    }
+  };
+  EXPECT_EQ(form_->centralWidget()->size(), QSize(790, 592));
+  check(c.designed);
+  if (c.text != nullptr) {
+    if (auto* l = qobject_cast<QLabel*>(control)) {
+      EXPECT_EQ(l->text(), c.text);
+    }
+    if (auto* b = qobject_cast<QPushButton*>(control)) {
+      EXPECT_EQ(b->text(), c.text);
+    }
+  }
+  form_->show();
+  form_->resize(form_->width() + 100, form_->height() + 50);
+  form_->layout()->activate();
+  ASSERT_EQ(form_->centralWidget()->size(), QSize(890, 642));
+  check(c.grown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Form, MainWindowControls,
+    testing::Values(ControlCase{"pidgrid", {8, 8, 774, 540}, {8, 8, 874, 590}, nullptr},
+                    ControlCase{"Label1", {303, 554, 105, 17}, {303, 604, 205, 17}, "Status Message"},
+                    ControlCase{"msgtxt", {432, 554, 34, 17}, {432, 604, 134, 17}, "None"},
+                    ControlCase{"Label2", {753, 573, 0, 0}, {853, 623, 0, 0}, "v1.09"},
+                    ControlCase{"TrackBar1", {0, 554, 257, 32}, {0, 604, 257, 32}, nullptr},
+                    ControlCase{"Button1", {629, 571, 75, 20}, {729, 621, 75, 20}, "Debugger"}),
+    [](const testing::TestParamInfo<ControlCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, FormSettingsAndMenus) {
+  EXPECT_EQ(form_->windowTitle(), "Orlex Gauges");
+  EXPECT_EQ(form_->font().family(), "Tahoma");
+  EXPECT_EQ(form_->font().pixelSize(), 11);
+  EXPECT_EQ(form_->msgtxt->font().family(), "Arial");
+  EXPECT_EQ(form_->msgtxt->font().pixelSize(), 15);
+  EXPECT_EQ(form_->centralWidget()->palette().color(QPalette::Window),
+            QApplication::palette().color(QPalette::Button));
+  EXPECT_EQ(form_->TrackBar1->minimum(), -3);
+  EXPECT_EQ(form_->TrackBar1->maximum(), 25);
+  EXPECT_EQ(form_->TrackBar1->value(), 0);
+  EXPECT_TRUE(form_->Timer1->isActive());
+  EXPECT_EQ(form_->Timer1->interval(), 1000);
+
+  QStringList popup;
+  for (QAction* a : form_->PopupMenu1->actions()) popup << a->text();
+  EXPECT_EQ(popup, (QStringList{"Hide/Show PID Window", "Show All", "Hide All"}));
+  const QList<QAction*> bar = form_->menuBar()->actions();
+  ASSERT_EQ(bar.size(), 1);
+  EXPECT_EQ(bar[0]->text(), "File");
+  ASSERT_EQ(form_->File1->actions().size(), 1);
+  EXPECT_EQ(form_->File1->actions()[0]->text(), "Delete INI File");
+
+  // The slots start free, the headers are set.
+  EXPECT_EQ(form_->Grid().ColCount(), 6);
+  EXPECT_EQ(form_->Grid().RowCount(), 21);
+  EXPECT_EQ(form_->Grid().Cells(0, 0), "Description");
+  EXPECT_EQ(form_->Grid().Cells(5, 0), "Value");
+}
+
+struct ToggleCase {
+  const char* name;
+  int col, row;
+  bool toggles;
+};
+
+class ShowPidWindowCommand : public MainWindowTest, public testing::WithParamInterface<ToggleCase> {};
+
+TEST_P(ShowPidWindowCommand, TogglesOnlyTheWindowOfTheCurrentSlot) {
+  const ToggleCase& c = GetParam();
+  TFakePidWindow* first = AddPid(1, 1, 0, 1);
+  TFakePidWindow* second = AddPid(2, 2, 2, 3);
+  // Tags that name no PID: an empty table slot and a number outside the table.
+  form_->Grid().SetObjects(4, 5, 7);
+  form_->Grid().SetObjects(4, 6, 81);
+  form_->Grid().SetObjects(4, 7, -1);
+  form_->Grid().SetCurrentCell(c.col, c.row);
+
+  form_->ShowPIDWindow1->trigger();
+  EXPECT_EQ(first->visible, c.toggles) << c.name;
+  EXPECT_FALSE(second->visible);
+  form_->ShowPIDWindow1->trigger();
+  EXPECT_FALSE(first->visible);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, ShowPidWindowCommand,
+                         testing::Values(ToggleCase{"header_row", 0, 0, false}, ToggleCase{"free_slot", 2, 1, false},
+                                         ToggleCase{"description_cell", 0, 1, true},
+                                         ToggleCase{"value_cell", 1, 1, true},
+                                         ToggleCase{"tag_of_an_empty_table_slot", 4, 5, false},
+                                         ToggleCase{"tag_beyond_the_table", 4, 6, false},
+                                         ToggleCase{"negative_tag", 4, 7, false}),
+                         [](const testing::TestParamInfo<ToggleCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, ShowAllAndHideAllReachEveryPid) {
+  TFakePidWindow* a = AddPid(1, 1, 0, 1);
+  TFakePidWindow* b = AddPid(2, 2, -1, -1);  // in no slot: still shown and hidden
+  form_->ShowAll1->trigger();
+  EXPECT_TRUE(a->visible && b->visible);
+  form_->HideAll1->trigger();
+  EXPECT_FALSE(a->visible || b->visible);
+  form_->ShowAll1->trigger();
+  EXPECT_EQ(form_->FeedMessage(TForm2::WM_HIDEALLPIDS, 0, {}), 0);
+  EXPECT_FALSE(a->visible || b->visible);
+  EXPECT_EQ(form_->FeedMessage(TForm2::WM_ENABLECHECKING, 0, {}), 0);
+  EXPECT_TRUE(a->checking && b->checking);
+  EXPECT_EQ(form_->FeedMessage(TForm2::WM_DISABLECHECKING, 0, {}), 0);
+  EXPECT_FALSE(a->checking || b->checking);
+  EXPECT_EQ(form_->FeedMessage(0x467, 0, "x"), 0);
+}
+
+// The watchdog ends the process at the 17th tick without a completed PID packet; INIT packets do not
+// count as one.
+TEST_F(MainWindowTest, WatchdogEndsTheProcessAtTheSeventeenthSilentTick) {
+  TEndInterceptor intercept;
+  form_->Timer1->stop();
+  for (int i = 0; i < 16; ++i) form_->Timer1Timer();
+  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 0, "0;"), 1);
+  EXPECT_EQ(form_->msgtxt->text(), "Watching for PID Data");
+  EXPECT_THROW(form_->Timer1Timer(), TProcessEnded);
+
+  form_->Table().WatchdogTicks = 16;
+  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 1, "x,1;"), 1);
+  for (int i = 0; i < 16; ++i) form_->Timer1Timer();
+  EXPECT_THROW(form_->Timer1Timer(), TProcessEnded);
+}
+
+// A malformed packet: the status line, the box with the application's title, then the end.
+TEST_F(MainWindowTest, MalformedInitShowsItsBoxThenEnds) {
+  TEndInterceptor intercept;
+  QString title, text;
+  // The status line lets events run before the box opens: wait for the box itself.
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    title = box->windowTitle();
+    text = box->text();
+    box->accept();
+    answer.stop();
+  });
+  answer.start(10);
+  EXPECT_THROW(form_->FeedMessage(TForm2::WM_COPYDATA, 0, "x;k;d;1;"), TProcessEnded);
+  EXPECT_EQ(title, "Orlex Gauges");
+  EXPECT_EQ(text, "INIT Packet Failed! No COUNT");
+  EXPECT_EQ(form_->msgtxt->text(), "INIT Packet ERROR 1");
+}
+
+// Errors that escape a handler are logged with their message; the silent abort is not; the program
+// carries on with the next event.
+TEST_F(MainWindowTest, ExceptionHookLogsEscapedErrorsAndCarriesOn) {
+  QObject receiver;
+  struct TThrowingFilter : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::User) throw std::runtime_error("Unable to write to /nowhere");
+      if (event->type() == QEvent::User + 1) throw EAbort();
+      return false;
+    }
+  } filter;
+  receiver.installEventFilter(&filter);
+  auto deliver = [&](int type) {
+    QEvent event(static_cast<QEvent::Type>(type));
+    return DeliverGuarded([&] { return QCoreApplication::sendEvent(&receiver, &event); });
+  };
+  EXPECT_FALSE(deliver(QEvent::User));
+  EXPECT_FALSE(deliver(QEvent::User + 1));
+  EXPECT_TRUE(deliver(QEvent::User + 2));  // delivered normally
+  const std::string log = ReadFile(form_->LogPath());
+  EXPECT_NE(log.find(" Unable to write to /nowhere\r\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("aborted"), std::string::npos) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
+}
+
+TEST_F(MainWindowTest, DebugWindowShowsTheListingOnlyWhenAsked) {
+  Tdebugfrm debug(form_->Listing());
+  form_->SetDebugWindow(&debug);
+  EXPECT_EQ(debug.windowTitle(), "Debug");
+  EXPECT_EQ(debug.size(), QSize(613, 433));
+  EXPECT_EQ(debug.Memo1->geometry(), QRect(0, 0, 613, 433));
+  EXPECT_TRUE(debug.Memo1->isReadOnly());
+  EXPECT_FALSE(debug.isVisible());
+
+  form_->FeedMessage(TForm2::WM_COPYDATA, 3, "  first\t ");
+  EXPECT_TRUE(debug.Memo1->toPlainText().isEmpty());  // hidden: nothing rendered
+  form_->Button1->click();
+  EXPECT_TRUE(debug.isVisible());
+  EXPECT_EQ(debug.Memo1->toPlainText(), "first\n--");
+
+  // While shown, new lines arrive in batches.
+  form_->FeedMessage(TForm2::WM_COPYDATA, 7, "second");
+  EXPECT_EQ(debug.Memo1->toPlainText(), "first\n--");
+  QTRY_COMPARE_WITH_TIMEOUT(debug.Memo1->toPlainText(), QString("first\n--\nsecond\n--"), 2000);
+
+  debug.close();  // closing only hides
+  EXPECT_FALSE(debug.isVisible());
+  form_->FeedMessage(TForm2::WM_COPYDATA, 3, "third");
+  form_->Button1->click();
+  EXPECT_EQ(debug.Memo1->toPlainText(), "first\n--\nsecond\n--\nthird\n--");
+  form_->SetDebugWindow(nullptr);
+}
+
+}  // namespace
