@@ -78,6 +78,11 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   const std::vector<TTextLine> lines = BreakTextLines(view, rect.width(), flags, tabStop, measure);
 
   if (flags & DT_CALCRECT) {
+    if (text.isEmpty()) {
+      // An empty text takes no room, so an empty row keeps the minimum height at any zoom.
+      rect.setSize(QSize(0, 0));
+      return 0;
+    }
     int widest = 0;
     for (const TTextLine& line : lines) widest = std::max(widest, line.width);
     const int height = static_cast<int>(lines.size()) * lineHeight;
