@@ -3,7 +3,7 @@
 #include <string>
 
 #include "grid/CellGrid.h"
-#include "grid/core/SystemGrid.h"
+#include "tests/grid/core/SystemGrid.h"
 
 // The grid widget as the main window's form sets it up: 774 x 540, flat single border without 3D,
 // columns of 128, rows of 22, then the store settings and the end of loading.

@@ -1,0 +1,83 @@
+// Painting and zooming the main window's grid: 774 x 540, 60 filled slots, the form's settings.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdlib>
+#include <string>
+
+#include "grid/CellGrid.h"
+#include "tests/grid/SystemGridWidget.h"
+
+namespace {
+
+void ShowSystemGrid(TCellGrid& grid) {
+  ConfigureSystemGridWidget(grid);
+  SystemColumnColors(grid);
+  FillSixtySlots(grid);
+  grid.show();
+  QApplication::processEvents();
+  grid.FitColumnsToWidth();
+  QApplication::processEvents();
+}
+
+// One full paint pass of every cell.
+void BM_FullPaint(benchmark::State& state) {
+  TCellGrid grid;
+  ShowSystemGrid(grid);
+  for (auto _ : state) grid.viewport()->repaint();
+  state.counters["cells"] = 6 * 21;
+}
+BENCHMARK(BM_FullPaint)->Unit(benchmark::kMicrosecond);
+
+// One zoom step as the main window takes it: ZoomFactor, AutoSizeRow for every row, the default
+// column width, the fit to the width, and the repaint.
+void BM_ZoomStep(benchmark::State& state) {
+  TCellGrid grid;
+  ShowSystemGrid(grid);
+  int step = 0;
+  const std::size_t fontsBefore = grid.Canvas().FontsBuilt();
+  for (auto _ : state) {
+    grid.ZoomFactor = (step++ % 2) ? 4 : 3;
+    for (int r = 0; r < grid.RowCount(); ++r) grid.AutoSizeRow(r);
+    grid.SetDefaultColWidth(128);
+    grid.FitColumnsToWidth();
+    grid.viewport()->repaint();
+  }
+  state.counters["fonts_built"] = static_cast<double>(grid.Canvas().FontsBuilt() - fontsBefore);
+}
+BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMicrosecond);
+
+// A Feed that refreshes every value as fast as it can for one second: cell writes and paint passes
+// per second (the paint rate is capped near 60).
+void BM_ThrottledValueUpdates(benchmark::State& state) {
+  TCellGrid grid;
+  ShowSystemGrid(grid);
+  for (auto _ : state) {
+    const std::uint64_t passes = grid.PaintPassNumber();
+    QElapsedTimer timer;
+    timer.start();
+    long writes = 0;
+    while (timer.elapsed() < 1000) {
+      for (int i = 0; i < 60; ++i, ++writes) {
+        grid.SetCells(1 + 2 * (i / 20), 1 + i % 20, std::to_string(writes % 10007) + ".25");
+      }
+      QApplication::processEvents();
+    }
+    const double seconds = timer.elapsed() / 1000.0;
+    state.counters["writes_per_s"] = writes / seconds;
+    state.counters["paints_per_s"] = (grid.PaintPassNumber() - passes) / seconds;
+  }
+}
+BENCHMARK(BM_ThrottledValueUpdates)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
