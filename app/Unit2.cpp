@@ -90,10 +90,18 @@ void TForm2::CreateControls() {
   client->installEventFilter(this);
   setCentralWidget(client);
 
-  pidgrid = new QWidget(client);
+  pidgrid = new TCellGrid(client);
   pidgrid->setObjectName("pidgrid");
-  gridModel_ = std::make_unique<TCellGridBase>();
-  ConfigurePidGrid(Grid());
+  ConfigurePidGrid(*pidgrid);
+  pidgrid->SetDefaultColWidth(128);
+  pidgrid->SetFixedColWidth(128);
+  pidgrid->SetFixedRowHeight(22);
+  pidgrid->SetCtl3D(false);
+  pidgrid->ScrollBars = ssBoth;
+  pidgrid->Loaded();
+  // The window's resize reaches FormResize through the grid, after the controls are laid out.
+  pidgrid->SetOwnerWindow(this);
+  pidgrid->OnOwnerResize = [this] { FormResize(); };
 
   Label1 = new QLabel("Status Message", client);
   Label1->setObjectName("Label1");
@@ -132,8 +140,9 @@ void TForm2::CreateControls() {
   HideAll1 = PopupMenu1->addAction("Hide All", this, [this] { HideAll1Click(); });
   HideAll1->setObjectName("HideAll1");
   pidgrid->setContextMenuPolicy(Qt::CustomContextMenu);
+  // A scroll area reports the position in its viewport's coordinates.
   connect(pidgrid, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { PopupMenu1->popup(pidgrid->mapToGlobal(pos)); });
+          [this](const QPoint& pos) { PopupMenu1->popup(pidgrid->viewport()->mapToGlobal(pos)); });
 
   File1 = menuBar()->addMenu("File");
   File1->setObjectName("File1");
@@ -169,10 +178,7 @@ void TForm2::LayoutControls() {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == centralWidget() && event->type() == QEvent::Resize) {
-    LayoutControls();
-    FormResize();
-  }
+  if (watched == centralWidget() && event->type() == QEvent::Resize) LayoutControls();
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -182,15 +188,17 @@ void TForm2::FormCreate() {
   LayoutControls();
   table_.FieldList.clear();
   ResetGrid();
-  // TODO grid arrows red
+  // TODO: the grid's drop arrows in red
 }
 
 void TForm2::FormResize() {
-  // TODO grid
+  for (int row = 0; row < pidgrid->RowCount(); ++row) pidgrid->AutoSizeRow(row);
+  pidgrid->SetDefaultColWidth(128);
+  pidgrid->FitColumnsToWidth();
 }
 
 void TForm2::TrackBar1Change() {
-  // TODO grid
+  pidgrid->ZoomFactor = TrackBar1->value();
   FormResize();
 }
 

@@ -9,10 +9,11 @@
 #include "app/DebugListing.h"
 #include "app/EventLog.h"
 #include "app/PidRegistry.h"
+#include "app/PidWindowPlacement.h"
 #include "app/RegistryHost.h"
 #include "app/SettingsFile.h"
 #include "app/debugform.h"
-#include "grid/CellGridBase.h"
+#include "grid/CellGrid.h"
 
 class QAction;
 class QCloseEvent;
@@ -45,7 +46,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   ~TForm2() override;
 
   // Controls, as the form creates them.
-  QWidget* pidgrid = nullptr;
+  TCellGrid* pidgrid = nullptr;
   QLabel* Label1 = nullptr;
   QLabel* msgtxt = nullptr;
   QLabel* Label2 = nullptr;
@@ -85,7 +86,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   Tdebugfrm* DebugWindow() const { return debugfrm_; }
   const TDebugListing& Listing() const { return listing_; }
   TPidTable& Table() { return table_; }
-  TCellGridBase& Grid() { return *gridModel_; }
+  TCellGridBase& Grid() { return *pidgrid; }
   const std::string& LogPath() const { return log_.Path(); }
   const std::string& SettingsPath() const { return settings_.Path(); }
   const TSettingsSource* SettingsReader() const { return settings_.SettingsFile(); }
@@ -121,7 +122,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   TSettingsFile settings_;
   TEventLog log_;
   TDebugListing listing_;
-  std::unique_ptr<TCellGridBase> gridModel_;
   TPidTable table_;
+  TPidWindowCascade cascade_;
   QPointer<Tdebugfrm> debugfrm_;
 };

@@ -1,8 +1,8 @@
 // The main window's side of packet handling: message dispatch and the operations INIT processing and
 // PID packets call, delegated to the slot layout, the settings file and the PID windows.
-#include <stdexcept>
-
 #include "app/FeedIntake.h"
+#include "app/SlotLayout.h"
+#include "app/pidwindow.h"
 #include "app/Unit2.h"
 
 std::int32_t TForm2::FeedMessage(std::uint32_t msg, std::uint32_t data, const std::string& text) {
@@ -33,14 +33,29 @@ void TForm2::WMDisableChecking() { DispatchFeedMessage(table_, *this, WM_DISABLE
 
 void TForm2::WMEnableChecking() { DispatchFeedMessage(table_, *this, WM_ENABLECHECKING, 0, {}); }
 
-std::unique_ptr<TPidWindowBase> TForm2::CreatePidWindow() { throw std::logic_error("PID windows pending"); }
-void TForm2::RestartCascade() {}
-void TForm2::CascadePidWindow(int) {}
-void TForm2::LoadPidWindowSettings(int) {}
-void TForm2::ResetGrid() { table_.Clear(); }
-void TForm2::RestoreGridPosition(int) {}
-void TForm2::PlaceUnplacedPids() {}
-void TForm2::RefreshGridValues() {}
+std::unique_ptr<TPidWindowBase> TForm2::CreatePidWindow() {
+  return std::make_unique<TPidWnd>(this, [this] { WMHideAllPids(); });
+}
+
+void TForm2::RestartCascade() { cascade_.RestartCascade(); }
+
+void TForm2::CascadePidWindow(int n) {
+  if (const PidRecord* pid = table_.Record(n)) cascade_.CascadePidWindow(*pid);
+}
+
+void TForm2::LoadPidWindowSettings(int n) {
+  if (const PidRecord* pid = table_.Record(n)) ::LoadPidWindowSettings(settings_.SettingsFile(), *pid, this);
+}
+
+void TForm2::ResetGrid() { ::ResetGrid(*pidgrid, table_); }
+
+void TForm2::RestoreGridPosition(int n) { ::RestoreGridPosition(*pidgrid, table_, settings_.SettingsFile(), n); }
+
+void TForm2::PlaceUnplacedPids() {
+  ::PlaceUnplacedPids(*pidgrid, table_, [this](const std::string& text) { ShowMessage(text); });
+}
+
+void TForm2::RefreshGridValues() { ::RefreshGridValues(*pidgrid, table_); }
 
 void TForm2::OpenSettingsFile() { settings_.OpenSettingsFile(); }
 

@@ -13,6 +13,9 @@
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
+#include <cstdlib>
+#include <numeric>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -303,6 +306,123 @@ TEST_F(MainWindowTest, DebugWindowShowsTheListingOnlyWhenAsked) {
   form_->Button1->click();
   EXPECT_EQ(debug.Memo1->toPlainText(), "first\n--\nsecond\n--\nthird\n--");
   form_->SetDebugWindow(nullptr);
+}
+
+std::vector<int> RowHeights(TCellGrid& grid) {
+  std::vector<int> heights;
+  for (int r = 0; r < grid.RowCount(); ++r) heights.push_back(grid.RowHeights(r));
+  return heights;
+}
+
+std::vector<int> ColWidths(TCellGrid& grid) {
+  std::vector<int> widths;
+  for (int c = 0; c < grid.ColCount(); ++c) widths.push_back(grid.ColWidths(c));
+  return widths;
+}
+
+// Widths after a fit from the default: equal but for the rounding rest, which goes to one column.
+void ExpectFreshFit(TCellGrid& grid) {
+  const std::vector<int> widths = ColWidths(grid);
+  for (int c = 2; c < grid.ColCount(); ++c) EXPECT_EQ(widths[c], widths[1]) << c;
+  EXPECT_LE(std::abs(widths[0] - widths[1]), grid.ColCount());
+}
+
+// Zoom: every row is measured again and the columns start from 128 before the fit, so a width the
+// user dragged does not survive.
+TEST_F(MainWindowTest, TrackBarResizesEveryRowAndRefitsFromTheDefaultWidth) {
+  form_->show();
+  TCellGrid& grid = *form_->pidgrid;
+  for (int c = 0; c < grid.ColCount(); ++c)
+    for (int r = 1; r < grid.RowCount(); ++r) grid.SetCells(c, r, "Engine RPM");
+  form_->FormResize();
+  const std::vector<int> atZero = RowHeights(grid);
+
+  for (int r = 0; r < grid.RowCount(); ++r) grid.SetRowHeights(r, 50);
+  grid.SetColWidths(0, 300);
+  form_->TrackBar1->setValue(-3);
+  EXPECT_EQ(grid.ZoomFactor, -3);
+  const std::vector<int> atMinusThree = RowHeights(grid);
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    EXPECT_NE(atMinusThree[r], 50) << "row " << r << " not resized";
+    EXPECT_LE(atMinusThree[r], atZero[r]) << r;
+  }
+  ExpectFreshFit(grid);
+
+  form_->TrackBar1->setValue(25);
+  for (int r = 0; r < grid.RowCount(); ++r) EXPECT_GT(grid.RowHeights(r), atZero[r]) << r;
+
+  form_->TrackBar1->setValue(0);
+  EXPECT_EQ(grid.ZoomFactor, 0);
+  EXPECT_EQ(RowHeights(grid), atZero);
+  ExpectFreshFit(grid);
+}
+
+TEST_F(MainWindowTest, WindowResizeRefitsTheColumns) {
+  form_->show();
+  TCellGrid& grid = *form_->pidgrid;
+  grid.SetColWidths(0, 300);
+  const int before = grid.ColWidths(1);
+  form_->resize(form_->width() + 120, form_->height());
+  form_->layout()->activate();
+  ASSERT_EQ(grid.width(), 774 + 120);
+  ExpectFreshFit(grid);
+  EXPECT_GT(grid.ColWidths(1), before);
+  const std::vector<int> widths = ColWidths(grid);
+  const int total = std::accumulate(widths.begin(), widths.end(), 0);
+  EXPECT_LE(total, grid.width());
+  EXPECT_GE(total, grid.width() - 2 - 20);  // border and a possible scroll bar
+}
+
+TEST_F(MainWindowTest, InitListsPacketAndFieldsAndBuildsHiddenWindows) {
+  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 0, " 2;k1;\"Oil temp\";1;k2;d2;0x2;\r\n"), 1);
+  const std::vector<std::string> expected{"2;k1;\"Oil temp\";1;k2;d2;0x2;",
+                                          "--",
+                                          "m k1",
+                                          "d Oil temp",
+                                          "I 1",
+                                          "adding Oil temp k1 1",
+                                          "m k2",
+                                          "d d2",
+                                          "I 0x2",
+                                          "adding d2 k2 2"};
+  EXPECT_EQ(form_->Listing().Lines(), expected);
+  EXPECT_EQ(form_->Table().PidCount, 2);
+  EXPECT_EQ(form_->Grid().Cells(0, 1), "Oil temp");
+  EXPECT_EQ(form_->Grid().Cells(0, 2), "d2");
+
+  PidRecord* first = form_->Table().Record(1);
+  ASSERT_NE(first, nullptr);
+  EXPECT_FALSE(first->Window->PidWindowVisible());
+  form_->Grid().SetCurrentCell(1, 1);
+  form_->ShowPIDWindow1->trigger();
+  EXPECT_TRUE(first->Window->PidWindowVisible());
+  EXPECT_FALSE(form_->Table().Record(2)->Window->PidWindowVisible());
+  form_->HideAll1->trigger();
+  EXPECT_FALSE(first->Window->PidWindowVisible());
+
+  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 1, "k2,87.5;"), 1);
+  EXPECT_EQ(form_->Grid().Cells(1, 2), "87.5");
+}
+
+// A save that fails while the window closes is logged and keeps the window open; once the file can
+// be written, closing saves and ends.
+TEST_F(MainWindowTest, CloseKeepsTheWindowOpenWhenTheSettingsCannotBeWritten) {
+  form_->show();
+  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 0, "1;k1;d1;1;"), 1);
+  std::filesystem::create_directory(form_->SettingsPath());  // in the way of the file
+  bool closed = false;
+  QObject::connect(form_.get(), &TForm2::Closed, [&] { closed = true; });
+
+  EXPECT_FALSE(form_->close());
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(closed);
+  const std::string log = ReadFile(form_->LogPath());
+  EXPECT_NE(log.find(" Unable to write to " + form_->SettingsPath() + "\r\n"), std::string::npos) << log;
+
+  std::filesystem::remove(form_->SettingsPath());
+  EXPECT_TRUE(form_->close());
+  EXPECT_TRUE(closed);
+  EXPECT_NE(ReadFile(form_->SettingsPath()).find("[k1]"), std::string::npos);
 }
 
 }  // namespace
