@@ -1,0 +1,73 @@
+#include "app/FontColorDialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QPixmap>
+#include <QVBoxLayout>
+#include <array>
+
+#include "grid/GridColorQt.h"
+
+namespace {
+
+struct TNamedColor {
+  const char* name;
+  TColor color;
+};
+
+constexpr std::array<TNamedColor, 16> kBasicColors{{
+    {"Black", clBlack}, {"Maroon", clMaroon}, {"Green", clGreen}, {"Olive", clOlive},
+    {"Navy", clNavy}, {"Purple", clPurple}, {"Teal", clTeal}, {"Gray", clGray},
+    {"Silver", clSilver}, {"Red", clRed}, {"Lime", clLime}, {"Yellow", clYellow},
+    {"Blue", clBlue}, {"Fuchsia", clFuchsia}, {"Aqua", clAqua}, {"White", clWhite},
+}};
+
+QIcon Swatch(TColor color) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(ColorToQColor(color, QApplication::palette()));
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+TFontColorDialog::TFontColorDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Font");
+  fontPart_ = new QFontDialog(this);
+  fontPart_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+  fontPart_->setWindowFlags(Qt::Widget);
+  colorPart_ = new QComboBox(this);
+  colorPart_->setObjectName("Color");
+  for (const TNamedColor& basic : kBasicColors) {
+    colorPart_->addItem(Swatch(basic.color), basic.name, ColorToInt(basic.color));
+  }
+  auto* colorRow = new QFormLayout;
+  colorRow->addRow("Color:", colorPart_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(fontPart_);
+  layout->addLayout(colorRow);
+  layout->addWidget(buttons);
+}
+
+void TFontColorDialog::SetCurrentFont(const QFont& font) { fontPart_->setCurrentFont(font); }
+
+QFont TFontColorDialog::CurrentFont() const { return fontPart_->currentFont(); }
+
+void TFontColorDialog::SetCurrentColor(int colorValue) {
+  int index = colorPart_->findData(colorValue);
+  if (index < 0) {
+    // A colour outside the list (an RGB mix or a system colour) stays choosable as "Custom".
+    const int custom = colorPart_->findText("Custom");
+    if (custom >= 0) colorPart_->removeItem(custom);
+    colorPart_->addItem(Swatch(IntToColor(colorValue)), "Custom", colorValue);
+    index = colorPart_->count() - 1;
+  }
+  colorPart_->setCurrentIndex(index);
+}
+
+int TFontColorDialog::CurrentColor() const { return colorPart_->currentData().toInt(); }

@@ -1,0 +1,312 @@
+#include "app/pidwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
+#include "app/FontColorDialog.h"
+#include "grid/GridColorQt.h"
+#include "platform/AnsiText.h"
+#include "platform/LocaleInfo.h"
+
+namespace {
+
+constexpr int kClientWidth = 174;
+constexpr int kClientHeight = 150;
+constexpr int kLabelFontPixels = 20;
+constexpr int kFormFontPixels = 11;
+// Far beyond any screen; keeps a damaged settings file from asking for absurd glyphs.
+constexpr int kMaxFontPixels = 2000;
+
+// Font sizes are points at 96 dots per inch, rounded as the desktop rounds them.
+int PointsToPixels(int points) {
+  const std::int64_t pixels = (static_cast<std::int64_t>(points) * 96 + 36) / 72;
+  return static_cast<int>(std::clamp<std::int64_t>(pixels, 1, kMaxFontPixels));
+}
+
+int PixelsToPoints(int pixels) { return (pixels * 72 + 48) / 96; }
+
+int FontPoints(const QFont& font) {
+  if (font.pixelSize() > 0) return PixelsToPoints(font.pixelSize());
+  return font.pointSize() > 0 ? font.pointSize() : static_cast<int>(font.pointSizeF() + 0.5);
+}
+
+QFont TahomaPixels(int pixels) {
+  QFont font("Tahoma");
+  font.setPixelSize(pixels);
+  return font;
+}
+
+int ColorValue(const QColor& color) { return color.red() + 256 * color.green() + 65536 * color.blue(); }
+
+QColor ResolveColor(int colorValue) { return ColorToQColor(IntToColor(colorValue), QApplication::palette()); }
+
+void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, color);
+  widget->setPalette(palette);
+}
+
+void ShowMessage(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, "Orlex Gauges", text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint),
+      hideAllRequest_(std::move(hideAllRequest)),
+      fontColor_(ColorToInt(clWindowText)) {
+  setObjectName("PidWnd");
+  setWindowTitle("PidWnd");
+  setFont(TahomaPixels(kFormFontPixels));
+  setAutoFillBackground(true);
+  SetRole(this, QPalette::Window, ColorToQColor(clCaptionText, QApplication::palette()));
+  resize(kClientWidth, kClientHeight);
+
+  ptitle = new QLabel("Title", this);
+  ptitle->setObjectName("ptitle");
+  ptitle->setAlignment(Qt::AlignCenter);
+  ptitle->setFont(TahomaPixels(kLabelFontPixels));
+  ptitle->setAutoFillBackground(true);  // opaque, in the window's own background colour
+  ptitle->setGeometry(0, 0, 172, 24);
+
+  value = new QLabel("--", this);
+  value->setObjectName("value");
+  value->setAlignment(Qt::AlignCenter);
+  value->setFont(TahomaPixels(kLabelFontPixels));
+  value->setGeometry(0, 30, 172, 115);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  HideAll1 = PopupMenu1->addAction("Hide All", this, [this] { HideAll1Click(); });
+  PopupMenu1->addSeparator();
+  SetGoodColor1 = PopupMenu1->addAction("Set Good Color", this, [this] { SetGoodColor1Click(); });
+  SetBadColor1 = PopupMenu1->addAction("Set Bad Color", this, [this] { SetBadColor1Click(); });
+  PopupMenu1->addSeparator();
+  SetFontSize1 = PopupMenu1->addAction("Set Font", this, [this] { SetFontSize1Click(); });
+  PopupMenu1->addSeparator();
+  SetThreshhold1 = PopupMenu1->addAction("Set Threshhold", this, [this] { SetThreshhold1Click(); });
+  PopupMenu1->addSeparator();
+  EnableChecking1 = PopupMenu1->addAction("Enable Checking");
+  EnableChecking1->setCheckable(true);
+  connect(EnableChecking1, &QAction::triggered, this, [this] { EnableChecking1Click(); });
+  HideAll1->setObjectName("HideAll1");
+  SetGoodColor1->setObjectName("SetGoodColor1");
+  SetBadColor1->setObjectName("SetBadColor1");
+  SetFontSize1->setObjectName("SetFontSize1");
+  SetThreshhold1->setObjectName("SetThreshhold1");
+  EnableChecking1->setObjectName("EnableChecking1");
+
+  ColorBox = new QColorDialog(this);
+  ColorBox->setObjectName("ColorBox");
+  ColorBox->setOptions(QColorDialog::DontUseNativeDialog);
+  for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, Qt::white);
+
+  fontbox = new TFontColorDialog(this);
+  fontbox->setObjectName("fontbox");
+  fontbox->SetCurrentFont(TahomaPixels(kFormFontPixels));
+}
+
+TPidWnd::~TPidWnd() = default;
+
+void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
+  setWindowTitle(orlex::AnsiToDisplay(title));
+  ptitle->setText(orlex::AnsiToDisplay(title));
+  value->setText(orlex::AnsiToDisplay(valueText));
+}
+
+void TPidWnd::Setup(const std::string& title, const std::string& valueText, int top, int left, QWidget* mainWindow,
+                    double threshold, int goodColor, int badColor, bool checkingEnabled, int fontSize, int fontColor,
+                    const std::string& fontName, int width, int height) {
+  SetTexts(title, valueText);
+  mainWindow_ = mainWindow;
+  threshold_ = threshold;
+  goodColor_ = goodColor;
+  badColor_ = badColor;
+  checkingEnabled_ = checkingEnabled;
+  QFont valueFont = value->font();
+  valueFont.setFamily(orlex::AnsiToDisplay(fontName));
+  value->setFont(valueFont);
+  SetFontColor(fontColor);
+  // A size of zero or less has no meaning in points; the label keeps its size.
+  if (fontSize > 0) {
+    valueFont.setPixelSize(PointsToPixels(fontSize));
+    value->setFont(valueFont);
+  }
+  // A negative edge (a window saved on a monitor left of or above the primary one) stays where it is.
+  if (top >= 0) move(pos().x(), top);
+  if (left >= 0) move(left, pos().y());
+  if (width >= 0) SetOuterWidth(width);
+  if (height >= 0) SetOuterHeight(height);
+}
+
+void TPidWnd::UpdateValue(const std::string& text) {
+  value->setText(orlex::AnsiToDisplay(text));
+  if (!checkingEnabled_) return;
+  double number = 0.0;
+  if (!orlex::TextToFloat(text, number)) return;
+  SetBackground(number > threshold_ ? badColor_ : goodColor_);
+}
+
+void TPidWnd::ShowPidWindow() { show(); }
+
+void TPidWnd::HidePidWindow() { hide(); }
+
+bool TPidWnd::PidWindowVisible() const { return isVisible(); }
+
+TPidWindowSettings TPidWnd::CurrentSettings() const {
+  TPidWindowSettings settings;
+  const QRect outer = OuterGeometry();
+  settings.Top = outer.top();
+  settings.Left = outer.left();
+  settings.Width = outer.width();
+  settings.Height = outer.height();
+  settings.Threshold = threshold_;
+  settings.GoodColor = goodColor_;
+  settings.BadColor = badColor_;
+  settings.CheckingEnabled = checkingEnabled_;
+  settings.FontColor = fontColor_;
+  settings.FontSize = FontPoints(value->font());
+  settings.FontName = orlex::DisplayToAnsi(value->font().family());
+  return settings;
+}
+
+QColor TPidWnd::BackgroundColor() const { return palette().color(QPalette::Window); }
+
+QRect TPidWnd::OuterGeometry() const {
+  QRect outer = frameGeometry();
+  // Until the window manager has framed the window, the outer size asked for is the truth.
+  if (pendingOuterWidth_ >= 0) outer.setWidth(pendingOuterWidth_);
+  if (pendingOuterHeight_ >= 0) outer.setHeight(pendingOuterHeight_);
+  return outer;
+}
+
+void TPidWnd::SetOuterWidth(int width) {
+  const int frame = frameGeometry().width() - geometry().width();
+  resize(std::max(width - frame, 0), height());
+  pendingOuterWidth_ = frame == 0 ? width : -1;
+}
+
+void TPidWnd::SetOuterHeight(int height) {
+  const int frame = frameGeometry().height() - geometry().height();
+  resize(width(), std::max(height - frame, 0));
+  pendingOuterHeight_ = frame == 0 ? height : -1;
+}
+
+void TPidWnd::ApplyPendingOuterSize() {
+  if (pendingOuterWidth_ < 0 && pendingOuterHeight_ < 0) return;
+  const QSize frame = frameGeometry().size() - geometry().size();
+  if (frame.isEmpty()) return;  // not framed yet
+  const int outerWidth = pendingOuterWidth_;
+  const int outerHeight = pendingOuterHeight_;
+  pendingOuterWidth_ = -1;
+  pendingOuterHeight_ = -1;
+  resize(outerWidth >= 0 ? std::max(outerWidth - frame.width(), 0) : width(),
+         outerHeight >= 0 ? std::max(outerHeight - frame.height(), 0) : height());
+}
+
+bool TPidWnd::event(QEvent* event) {
+  const bool result = QWidget::event(event);
+  if (event->type() == QEvent::Move || event->type() == QEvent::Show) ApplyPendingOuterSize();
+  return result;
+}
+
+void TPidWnd::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Anchored as designed: the title to the left, top and right edges, the value to all four.
+  ptitle->setGeometry(0, 0, width() - 2, 24);
+  value->setGeometry(0, 30, width() - 2, height() - 35);
+}
+
+void TPidWnd::contextMenuEvent(QContextMenuEvent* event) { PopupMenu1->popup(event->globalPos()); }
+
+void TPidWnd::SetBackground(int colorValue) { SetRole(this, QPalette::Window, ResolveColor(colorValue)); }
+
+void TPidWnd::SetFontColor(int colorValue) {
+  fontColor_ = colorValue;
+  const QColor color = ResolveColor(colorValue);
+  SetRole(ptitle, QPalette::WindowText, color);
+  SetRole(value, QPalette::WindowText, color);
+}
+
+void TPidWnd::HideAll1Click() {
+  // The request may end in this window's destruction (it never does today, but a Feed message can be
+  // handled while pending messages are processed), so nothing of `this` is used after it.
+  const std::function<void()> request = hideAllRequest_;
+  if (request) request();
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (request) request();
+  QCoreApplication::processEvents();
+}
+
+bool TPidWnd::ChooseColor(int& colorValue) {
+  QPointer<TPidWnd> self(this);
+  ColorBox->setCurrentColor(lastChosenColor_);
+  const int result = ColorBox->exec();
+  // An INIT packet handled while the dialog was open destroys this window.
+  if (self.isNull() || result != QDialog::Accepted) return false;
+  lastChosenColor_ = ColorBox->selectedColor();
+  colorValue = ColorValue(lastChosenColor_);
+  return true;
+}
+
+void TPidWnd::SetGoodColor1Click() {
+  int color = 0;
+  if (ChooseColor(color)) goodColor_ = color;
+}
+
+void TPidWnd::SetBadColor1Click() {
+  int color = 0;
+  if (ChooseColor(color)) badColor_ = color;
+}
+
+void TPidWnd::SetFontSize1Click() {
+  QPointer<TPidWnd> self(this);
+  QFont current = value->font();
+  current.setPointSize(FontPoints(current));  // the dialog speaks points
+  fontbox->SetCurrentFont(current);
+  fontbox->SetCurrentColor(fontColor_);
+  const int result = fontbox->exec();
+  if (self.isNull() || result != QDialog::Accepted) return;
+  const QFont chosen = fontbox->CurrentFont();
+  SetFontColor(fontbox->CurrentColor());
+  // Name and size only: the value keeps its weight, slant and other styles.
+  QFont valueFont = value->font();
+  valueFont.setFamily(chosen.family());
+  valueFont.setPixelSize(PointsToPixels(FontPoints(chosen)));
+  value->setFont(valueFont);
+}
+
+void TPidWnd::SetThreshhold1Click() {
+  QPointer<TPidWnd> self(this);
+  bool ok = false;
+  const QString answer = QInputDialog::getText(this, "Threshhold", "Value", QLineEdit::Normal, "0", &ok);
+  // Cancel leaves the threshold as it was (rather than setting the preset 0 behind the user's back).
+  if (self.isNull() || !ok || answer.isEmpty()) return;
+  double number = 0.0;
+  if (orlex::TextToFloat(orlex::DisplayToAnsi(answer), number)) {
+    threshold_ = number;
+    return;
+  }
+  threshold_ = 0.0;
+  ShowMessage(this, "Not a valid number");
+}
+
+void TPidWnd::EnableChecking1Click() {
+  // The action toggled its own mark before this runs; the flag follows the mark.
+  checkingEnabled_ = EnableChecking1->isChecked();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "app/PidWindowBase.h"
+
+class QAction;
+class QColorDialog;
+class QLabel;
+class QMenu;
+class TFontColorDialog;
+
+// The floating window of one PID: its description as caption and title, its value in large type, and
+// a background that follows the value against a threshold while checking is on.
+class TPidWnd : public QWidget, public TPidWindowBase {
+  Q_OBJECT
+
+ public:
+  // `owner` is the main window; the window is created hidden. `hideAllRequest` hands the hide-all
+  // request to the main window and returns when it has been handled; the main window gives it at
+  // creation, so "Hide All" works whether or not Setup has run.
+  explicit TPidWnd(QWidget* owner, std::function<void()> hideAllRequest = {});
+  ~TPidWnd() override;
+
+  void Setup(const std::string& title, const std::string& valueText, int top, int left, QWidget* mainWindow,
+             double threshold, int goodColor, int badColor, bool checkingEnabled, int fontSize, int fontColor,
+             const std::string& fontName, int width, int height);
+
+  // Caption and title, and the value label, as placement sets them before Setup.
+  void SetTexts(const std::string& title, const std::string& valueText);
+
+  // TPidWindowBase
+  void UpdateValue(const std::string& text) override;
+  void ShowPidWindow() override;
+  void HidePidWindow() override;
+  bool PidWindowVisible() const override;
+  bool CheckingEnabled() const override { return checkingEnabled_; }
+  void SetCheckingEnabled(bool enabled) override { checkingEnabled_ = enabled; }
+  TPidWindowSettings CurrentSettings() const override;
+
+  QWidget* MainWindow() const { return mainWindow_; }
+  double Threshold() const { return threshold_; }
+  int GoodColor() const { return goodColor_; }
+  int BadColor() const { return badColor_; }
+  QColor BackgroundColor() const;
+
+  // Position and size including the window frame, as the settings file and the cascade count them.
+  QRect OuterGeometry() const;
+  void SetOuterWidth(int width);
+  void SetOuterHeight(int height);
+
+  // Menu handlers.
+  void HideAll1Click();
+  void SetGoodColor1Click();
+  void SetBadColor1Click();
+  void SetFontSize1Click();
+  void SetThreshhold1Click();
+  void EnableChecking1Click();
+
+  QLabel* ptitle;
+  QLabel* value;
+  QMenu* PopupMenu1;
+  QAction* HideAll1;
+  QAction* SetGoodColor1;
+  QAction* SetBadColor1;
+  QAction* SetFontSize1;
+  QAction* SetThreshhold1;
+  QAction* EnableChecking1;
+  QColorDialog* ColorBox;
+  TFontColorDialog* fontbox;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  // Runs ColorBox; the chosen colour value, or false when cancelled or when the window went away
+  // while the dialog was open.
+  bool ChooseColor(int& colorValue);
+  void SetBackground(int colorValue);
+  void SetFontColor(int colorValue);
+  void ApplyPendingOuterSize();
+
+  std::function<void()> hideAllRequest_;
+  QWidget* mainWindow_ = nullptr;
+  double threshold_ = 0.0;
+  int goodColor_ = 0;
+  int badColor_ = 0;
+  bool checkingEnabled_ = false;
+  int fontColor_;
+  QColor lastChosenColor_ = Qt::black;
+  // An outer size asked for before the window manager had told the frame's size; applied once it has.
+  int pendingOuterWidth_ = -1;
+  int pendingOuterHeight_ = -1;
+};

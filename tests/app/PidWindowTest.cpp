@@ -1,0 +1,502 @@
+#include "app/pidwindow.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/FontColorDialog.h"
+#include "app/PidRegistry.h"
+#include "app/PidWindowPlacement.h"
+#include "app/SettingsFile.h"
+#include "support/LocaleGuard.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers the next modal dialog from inside its event loop.
+void AnswerModal(std::function<void(QWidget*)> answer, int attempts = 200) {
+  QTimer::singleShot(5, [answer = std::move(answer), attempts]() mutable {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) {
+      if (attempts > 0) AnswerModal(std::move(answer), attempts - 1);
+      return;
+    }
+    answer(modal);
+  });
+}
+
+// A caption-text colour that is not black, so "turned black" is visible.
+class TPaletteGuard {
+ public:
+  TPaletteGuard() : saved_(QApplication::palette()) {
+    QPalette palette = saved_;
+    palette.setColor(QPalette::WindowText, QColor(10, 20, 30));
+    QApplication::setPalette(palette);
+  }
+  ~TPaletteGuard() { QApplication::setPalette(saved_); }
+
+ private:
+  QPalette saved_;
+};
+
+TEST(PidWindow, StartsHiddenWithItsFormAndMenu) {
+  TPaletteGuard palette;
+  QWidget owner;
+  TPidWnd window(&owner);
+  EXPECT_TRUE(window.isHidden());
+  EXPECT_TRUE(window.isWindow());
+  EXPECT_EQ(window.parentWidget(), &owner);
+  EXPECT_EQ(window.windowTitle(), "PidWnd");
+  EXPECT_EQ(window.size(), QSize(174, 150));
+  const Qt::WindowFlags flags = window.windowFlags();
+  EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  EXPECT_EQ(window.BackgroundColor(), QColor(10, 20, 30));  // caption-text colour
+  EXPECT_EQ(window.ptitle->geometry(), QRect(0, 0, 172, 24));
+  EXPECT_EQ(window.value->geometry(), QRect(0, 30, 172, 115));
+  EXPECT_EQ(window.ptitle->text(), "Title");
+  EXPECT_EQ(window.value->text(), "--");
+  EXPECT_EQ(window.value->font().pixelSize(), 20);
+  EXPECT_EQ(window.value->font().family(), "Tahoma");
+  EXPECT_TRUE(window.ptitle->autoFillBackground());
+
+  std::vector<QString> items;
+  for (QAction* action : window.PopupMenu1->actions()) items.push_back(action->isSeparator() ? "-" : action->text());
+  EXPECT_EQ(items, (std::vector<QString>{"Hide All", "-", "Set Good Color", "Set Bad Color", "-", "Set Font", "-",
+                                         "Set Threshhold", "-", "Enable Checking"}));
+  EXPECT_TRUE(window.EnableChecking1->isCheckable());
+  EXPECT_FALSE(window.EnableChecking1->isChecked());
+
+  const TPidWindowSettings s = window.CurrentSettings();
+  EXPECT_DOUBLE_EQ(s.Threshold, 0.0);
+  EXPECT_EQ(s.GoodColor, 0);
+  EXPECT_EQ(s.BadColor, 0);
+  EXPECT_FALSE(s.CheckingEnabled);
+  EXPECT_EQ(s.FontSize, 15);
+  EXPECT_EQ(window.MainWindow(), nullptr);
+}
+
+TEST(PidWindow, AnchorsFollowTheWindowSize) {
+  TPidWnd window(nullptr);
+  window.show();  // a hidden window gets its resize event when shown
+  window.resize(300, 200);
+  EXPECT_EQ(window.ptitle->geometry(), QRect(0, 0, 298, 24));
+  EXPECT_EQ(window.value->geometry(), QRect(0, 30, 298, 165));
+}
+
+TEST(PidWindow, ClosingOnlyHides) {
+  QWidget owner;
+  QPointer<TPidWnd> window = new TPidWnd(&owner);
+  window->show();
+  EXPECT_TRUE(window->close());
+  QCoreApplication::processEvents();
+  ASSERT_FALSE(window.isNull());
+  EXPECT_FALSE(window->PidWindowVisible());
+  window->ShowPidWindow();
+  EXPECT_TRUE(window->PidWindowVisible());
+}
+
+// ---- the value against the threshold ----
+
+struct ValueCase {
+  const char* locale;
+  bool checking;
+  double threshold;
+  const char* text;
+  enum { Good, Bad, Unchanged } expected;
+};
+
+class PidWindowValue : public testing::TestWithParam<ValueCase> {};
+
+TEST_P(PidWindowValue, BackgroundFollowsTheValue) {
+  const ValueCase& c = GetParam();
+  TLocaleGuard locale(c.locale);
+  ASSERT_TRUE(locale.Active());
+  TPidWnd window(nullptr);
+  window.Setup("RPM", "--", -1, -1, nullptr, c.threshold, 0x00FF00, 0x0000FF, c.checking, 15, 0, "Arial", -1, -1);
+  const QColor before = window.BackgroundColor();
+  window.UpdateValue(c.text);
+  EXPECT_EQ(window.value->text(), c.text);
+  const QColor expected = c.expected == ValueCase::Good  ? QColor(0, 255, 0)
+                          : c.expected == ValueCase::Bad ? QColor(255, 0, 0)
+                                                         : before;
+  EXPECT_EQ(window.BackgroundColor(), expected) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PidWindowValue,
+                         testing::Values(ValueCase{"C.UTF-8", true, 100.0, "100", ValueCase::Good},
+                                         ValueCase{"C.UTF-8", true, 100.0, "100.000001", ValueCase::Bad},
+                                         ValueCase{"C.UTF-8", true, 100.0, "-5", ValueCase::Good},
+                                         ValueCase{"C.UTF-8", true, -1.0, "0", ValueCase::Bad},
+                                         ValueCase{"C.UTF-8", true, 100.0, "abc", ValueCase::Unchanged},
+                                         ValueCase{"C.UTF-8", true, 100.0, "", ValueCase::Unchanged},
+                                         ValueCase{"C.UTF-8", false, 100.0, "500", ValueCase::Unchanged},
+                                         ValueCase{"de_DE.UTF-8", true, 12.5, "12,6", ValueCase::Bad},
+                                         ValueCase{"de_DE.UTF-8", true, 12.5, "99.5", ValueCase::Unchanged}));
+
+TEST(PidWindow, CheckingWithNoColoursEverSetTurnsBlack) {
+  TPaletteGuard palette;
+  TPidWnd window(nullptr);
+  ASSERT_NE(window.BackgroundColor(), QColor(Qt::black));
+  window.SetCheckingEnabled(true);  // as the enable-checking message does
+  window.UpdateValue("42");
+  EXPECT_EQ(window.BackgroundColor(), QColor(Qt::black));
+  // Switching checking off leaves the last background.
+  window.SetCheckingEnabled(false);
+  window.Setup("x", "--", -1, -1, nullptr, 0, 0xFFFFFF, 0xFFFFFF, false, 15, 0, "Arial", -1, -1);
+  window.UpdateValue("42");
+  EXPECT_EQ(window.BackgroundColor(), QColor(Qt::black));
+}
+
+// ---- Setup ----
+
+TEST(PidWindow, SetupAppliesEverythingAndNegativeGeometryLeavesItAlone) {
+  QWidget owner;
+  TPidWnd window(&owner);
+  window.move(40, 50);
+  window.Setup("Coolant", "--", -1, -1, &owner, 87.5, 0x00FF00, 0x0000FF, true, 24, 0xFF0000, "Liberation Serif", -1,
+               -1);
+  EXPECT_EQ(window.windowTitle(), "Coolant");
+  EXPECT_EQ(window.ptitle->text(), "Coolant");
+  EXPECT_EQ(window.value->text(), "--");
+  EXPECT_EQ(window.pos(), QPoint(40, 50));
+  EXPECT_EQ(window.size(), QSize(174, 150));
+  EXPECT_EQ(window.MainWindow(), &owner);
+  EXPECT_EQ(window.value->font().family(), "Liberation Serif");
+  EXPECT_EQ(window.value->font().pixelSize(), 32);  // 24 pt at 96 dpi
+  EXPECT_EQ(window.ptitle->font().family(), "Tahoma");
+  EXPECT_EQ(window.value->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  EXPECT_EQ(window.ptitle->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  EXPECT_FALSE(window.EnableChecking1->isChecked()) << "Setup leaves the check mark";
+
+  window.Setup("Coolant", "--", 10, 20, &owner, 1, 2, 3, false, 9, 0, "Arial", 200, 120);
+  EXPECT_EQ(window.pos(), QPoint(20, 10));
+  EXPECT_EQ(window.size(), QSize(200, 120));
+  // Sizes are outer sizes: once the window is framed the frame comes out of the client area, so
+  // a save after showing gives back what was set (no growth by a frame per run).
+  window.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.frameGeometry(), QRect(20, 10, 200, 120));
+  EXPECT_EQ(window.value->geometry(), QRect(0, 30, window.width() - 2, window.height() - 35));
+  const TPidWindowSettings s = window.CurrentSettings();
+  EXPECT_EQ(s.Top, 10);
+  EXPECT_EQ(s.Left, 20);
+  EXPECT_EQ(s.Width, 200);
+  EXPECT_EQ(s.Height, 120);
+  EXPECT_DOUBLE_EQ(s.Threshold, 1.0);
+  EXPECT_EQ(s.GoodColor, 2);
+  EXPECT_EQ(s.BadColor, 3);
+  EXPECT_EQ(s.FontSize, 9);
+  EXPECT_EQ(s.FontName, "Arial");
+  EXPECT_EQ(s.FontColor, 0);
+}
+
+TEST(PidWindow, FontSizesRoundTripThroughPoints) {
+  TPidWnd window(nullptr);
+  for (int points : {6, 8, 9, 10, 11, 13, 15, 72}) {
+    window.Setup("x", "--", -1, -1, nullptr, 0, 0, 0, false, points, 0, "Arial", -1, -1);
+    EXPECT_EQ(window.CurrentSettings().FontSize, points);
+  }
+  // A size of zero or less keeps the label's size.
+  window.Setup("x", "--", -1, -1, nullptr, 0, 0, 0, false, 0, 0, "Arial", -1, -1);
+  EXPECT_EQ(window.CurrentSettings().FontSize, 72);
+}
+
+// ---- menu commands ----
+
+TEST(PidWindow, HideAllSendsTwoRequestsApartEvenWithoutSetup) {
+  std::vector<std::chrono::steady_clock::time_point> requests;
+  QWidget owner;
+  TPidWnd window(&owner, [&] { requests.push_back(std::chrono::steady_clock::now()); });
+  window.HideAll1->trigger();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_GE(requests[1] - requests[0], std::chrono::milliseconds(10));
+}
+
+TEST(PidWindow, EnableCheckingTogglesFromItsOwnMark) {
+  TPidWnd window(nullptr);
+  window.SetCheckingEnabled(true);  // flag set behind the mark's back
+  window.EnableChecking1->trigger();
+  EXPECT_TRUE(window.EnableChecking1->isChecked());
+  EXPECT_TRUE(window.CheckingEnabled());
+  window.EnableChecking1->trigger();
+  EXPECT_FALSE(window.CheckingEnabled());
+}
+
+struct ThresholdCase {
+  const char* locale;
+  std::optional<const char*> answer;  // nullopt: Cancel
+  double expected;
+  bool invalidBox;
+};
+
+class PidWindowThreshold : public testing::TestWithParam<ThresholdCase> {};
+
+TEST_P(PidWindowThreshold, AnsweredFromTheInputBox) {
+  const ThresholdCase& c = GetParam();
+  TLocaleGuard locale(c.locale);
+  ASSERT_TRUE(locale.Active());
+  TPidWnd window(nullptr);
+  window.Setup("x", "--", -1, -1, nullptr, 55.0, 0, 0, false, 15, 0, "Arial", -1, -1);
+  QString title, label, preset, boxText;
+  AnswerModal([&](QWidget* modal) {
+    auto* input = qobject_cast<QInputDialog*>(modal);
+    ASSERT_NE(input, nullptr);
+    title = input->windowTitle();
+    label = input->labelText();
+    preset = input->textValue();
+    if (!c.answer) {
+      input->reject();
+      return;
+    }
+    input->setTextValue(*c.answer);
+    if (c.invalidBox) {
+      AnswerModal([&](QWidget* box) {
+        auto* message = qobject_cast<QMessageBox*>(box);
+        ASSERT_NE(message, nullptr);
+        boxText = message->windowTitle() + "|" + message->text();
+        message->accept();
+      });
+    }
+    input->accept();
+  });
+  window.SetThreshhold1->trigger();
+  EXPECT_EQ(title, "Threshhold");
+  EXPECT_EQ(label, "Value");
+  EXPECT_EQ(preset, "0");
+  EXPECT_DOUBLE_EQ(window.Threshold(), c.expected);
+  EXPECT_EQ(boxText, c.invalidBox ? "Orlex Gauges|Not a valid number" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PidWindowThreshold,
+                         testing::Values(ThresholdCase{"C.UTF-8", "12.5", 12.5, false},
+                                         ThresholdCase{"de_DE.UTF-8", "12,5", 12.5, false},
+                                         ThresholdCase{"C.UTF-8", "", 55.0, false},
+                                         ThresholdCase{"C.UTF-8", std::nullopt, 55.0, false},
+                                         ThresholdCase{"C.UTF-8", "abc", 0.0, true},
+                                         ThresholdCase{"de_DE.UTF-8", "12.5", 0.0, true}));
+
+TEST(PidWindow, ColourBoxIsSharedAndRemembersTheLastChoice) {
+  TPidWnd window(nullptr);
+  for (int i = 0; i < QColorDialog::customCount(); ++i) EXPECT_EQ(QColorDialog::customColor(i), QColor(Qt::white));
+  AnswerModal([&](QWidget* modal) {
+    EXPECT_EQ(modal, window.ColorBox);
+    window.ColorBox->setCurrentColor(QColor(255, 128, 0));
+    window.ColorBox->accept();
+  });
+  window.SetGoodColor1->trigger();
+  EXPECT_EQ(window.GoodColor(), 255 + 256 * 128);
+
+  QColor openedWith;
+  AnswerModal([&](QWidget* modal) {
+    openedWith = window.ColorBox->currentColor();
+    window.ColorBox->setCurrentColor(Qt::blue);
+    static_cast<QDialog*>(modal)->reject();
+  });
+  window.SetBadColor1->trigger();
+  EXPECT_EQ(openedWith, QColor(255, 128, 0));
+  EXPECT_EQ(window.BadColor(), 0) << "cancelled";
+
+  AnswerModal([&](QWidget*) {
+    openedWith = window.ColorBox->currentColor();
+    window.ColorBox->accept();
+  });
+  window.SetBadColor1->trigger();
+  EXPECT_EQ(openedWith, QColor(255, 128, 0)) << "a cancelled choice is not remembered";
+  EXPECT_EQ(window.BadColor(), 255 + 256 * 128);
+}
+
+TEST(PidWindow, SetFontTakesNameSizeAndColourButNotTheWeight) {
+  TPidWnd window(nullptr);
+  window.Setup("RPM", "--", -1, -1, nullptr, 0, 0, 0, false, 15, 0, "Arial", -1, -1);
+  QFont openedWith;
+  AnswerModal([&](QWidget* modal) {
+    ASSERT_EQ(modal, window.fontbox);
+    openedWith = window.fontbox->CurrentFont();
+    QFont bold("Liberation Serif");
+    bold.setPointSize(24);
+    bold.setBold(true);
+    bold.setItalic(true);
+    window.fontbox->SetCurrentFont(bold);
+    window.fontbox->SetCurrentColor(0x0000FF);  // red
+    window.fontbox->accept();
+  });
+  window.SetFontSize1->trigger();
+  EXPECT_EQ(openedWith.pointSize(), 15);
+  const QFont font = window.value->font();
+  EXPECT_EQ(font.family(), "Liberation Serif");
+  EXPECT_EQ(font.pixelSize(), 32);
+  EXPECT_FALSE(font.bold());
+  EXPECT_FALSE(font.italic());
+  EXPECT_EQ(window.value->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  EXPECT_EQ(window.ptitle->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  EXPECT_EQ(window.ptitle->font().family(), "Tahoma");
+  EXPECT_EQ(window.ptitle->font().pixelSize(), 20);
+  const TPidWindowSettings s = window.CurrentSettings();
+  EXPECT_EQ(s.FontName, "Liberation Serif");
+  EXPECT_EQ(s.FontSize, 24);
+  EXPECT_EQ(s.FontColor, 0x0000FF);
+
+  // Cancel changes nothing; a colour outside the basic list is offered as it is.
+  window.Setup("RPM", "--", -1, -1, nullptr, 0, 0, 0, false, 15, -16777208, "Arial", -1, -1);
+  int offered = 0;
+  AnswerModal([&](QWidget*) {
+    offered = window.fontbox->CurrentColor();
+    window.fontbox->SetCurrentColor(0xFF);
+    window.fontbox->reject();
+  });
+  window.SetFontSize1->trigger();
+  EXPECT_EQ(offered, -16777208);
+  EXPECT_EQ(window.CurrentSettings().FontColor, -16777208);
+  EXPECT_EQ(window.value->font().family(), "Arial");
+}
+
+TEST(PidWindow, WindowDestroyedWhileItsDialogIsOpen) {
+  // An INIT packet handled inside the dialog's loop destroys every PID window.
+  auto window = std::make_unique<TPidWnd>(nullptr);
+  TPidWnd* raw = window.get();
+  AnswerModal([&](QWidget*) { window.reset(); });
+  raw->SetGoodColor1Click();
+  EXPECT_EQ(window, nullptr);
+}
+
+// ---- placement ----
+
+std::unique_ptr<PidRecord> Record(QWidget* owner, const char* key, const char* description) {
+  auto record = std::make_unique<PidRecord>();
+  record->Key = key;
+  record->Description = description;
+  record->Window = std::make_unique<TPidWnd>(owner);
+  return record;
+}
+
+TPidWnd& WindowOf(const PidRecord& record) { return *static_cast<TPidWnd*>(record.Window.get()); }
+
+TEST(PidWindowPlacement, CascadeOn768OpensANewColumnAndSetsTheTexts) {
+  QWidget owner;
+  TPidWindowCascade cascade;
+  cascade.RestartCascade();
+  std::vector<std::unique_ptr<PidRecord>> records;
+  std::vector<QPoint> placed;
+  for (int i = 0; i < 7; ++i) {
+    records.push_back(Record(&owner, "k", "Description"));
+    cascade.CascadePidWindow(*records.back(), QSize(1024, 768));
+    placed.push_back(WindowOf(*records.back()).pos());
+  }
+  EXPECT_EQ(placed, (std::vector<QPoint>{{0, 0}, {0, 150}, {0, 300}, {0, 450}, {0, 600}, {174, 0}, {174, 150}}));
+  EXPECT_EQ(cascade.CascadeLeft, 174);
+  EXPECT_EQ(WindowOf(*records[0]).windowTitle(), "Description");
+  EXPECT_EQ(WindowOf(*records[0]).ptitle->text(), "Description");
+  EXPECT_EQ(WindowOf(*records[0]).value->text(), "");
+
+  // After a restart the next window goes to the corner again.
+  cascade.RestartCascade();
+  records.push_back(Record(&owner, "k", "Description"));
+  cascade.CascadePidWindow(*records.back(), QSize(1024, 768));
+  EXPECT_EQ(WindowOf(*records.back()).pos(), QPoint(0, 0));
+}
+
+class PidWindowLoad : public testing::Test {
+ protected:
+  PidWindowLoad() {
+    std::string pattern = (fs::temp_directory_path() / "pidload.XXXXXX").string();
+    dir_ = ::mkdtemp(pattern.data());
+    path_ = (dir_ / "orlexgauges_pidgrid.ini").string();
+  }
+  ~PidWindowLoad() override {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  fs::path dir_;
+  std::string path_;
+};
+
+TEST_F(PidWindowLoad, NoSettingsFileLeavesTheWindowAsItIs) {
+  QWidget owner;
+  auto record = Record(&owner, "rpm", "RPM");
+  TPidWindowCascade cascade;
+  cascade.CascadePidWindow(*record, QSize(1024, 768));
+  LoadPidWindowSettings(nullptr, *record, &owner);
+  TPidWnd& window = WindowOf(*record);
+  EXPECT_EQ(window.MainWindow(), nullptr);
+  EXPECT_EQ(window.value->text(), "");
+  EXPECT_EQ(window.value->font().family(), "Tahoma");
+}
+
+TEST_F(PidWindowLoad, FileWithoutTheSectionAppliesEveryDefault) {
+  std::ofstream(path_, std::ios::binary) << "[other]\r\nTop=5\r\n";
+  TSettingsFile file(path_);
+  file.OpenSettingsFile();
+  QWidget owner;
+  std::vector<std::unique_ptr<PidRecord>> records;
+  TPidWindowCascade cascade;
+  for (int i = 0; i < 2; ++i) {
+    records.push_back(Record(&owner, "rpm", "RPM"));
+    cascade.CascadePidWindow(*records.back(), QSize(1024, 768));
+    LoadPidWindowSettings(file.SettingsFile(), *records.back(), &owner);
+  }
+  TPidWnd& window = WindowOf(*records[1]);
+  EXPECT_EQ(window.pos(), QPoint(0, 150));  // the cascade position
+  EXPECT_EQ(window.size(), QSize(174, 150));
+  EXPECT_EQ(window.value->text(), "--");
+  EXPECT_EQ(window.windowTitle(), "RPM");
+  EXPECT_EQ(window.MainWindow(), &owner);
+  EXPECT_EQ(window.value->font().family(), "Arial");
+  EXPECT_EQ(window.value->font().pixelSize(), 20);
+  EXPECT_EQ(window.value->palette().color(QPalette::WindowText), QColor(Qt::black));
+  EXPECT_DOUBLE_EQ(window.Threshold(), -1.0);
+  EXPECT_EQ(window.GoodColor(), 16777215);
+  EXPECT_EQ(window.BadColor(), 16777215);
+  EXPECT_FALSE(window.CheckingEnabled());
+}
+
+TEST_F(PidWindowLoad, SavedSettingsComeBackAndTheCascadeFollowsThem) {
+  std::ofstream(path_, std::ios::binary)
+      << "[rpm]\r\nTop=400\r\nLeft=-20\r\nWidth=200\r\nHeight=160\r\nThreshhold=3000\r\nGoodColor=65280\r\n"
+         "BadColor=255\r\nCEnabled=1\r\nFontColor=16711680\r\nFontSize=18\r\nFontName=Liberation Mono\r\n";
+  TSettingsFile file(path_);
+  file.OpenSettingsFile();
+  QWidget owner;
+  TPidWindowCascade cascade;
+  auto rpm = Record(&owner, "rpm", "RPM");
+  cascade.CascadePidWindow(*rpm, QSize(1024, 768));
+  LoadPidWindowSettings(file.SettingsFile(), *rpm, &owner);
+  auto next = Record(&owner, "speed", "Speed");
+  cascade.CascadePidWindow(*next, QSize(1024, 768));
+
+  TPidWnd& window = WindowOf(*rpm);
+  EXPECT_EQ(window.pos(), QPoint(0, 400)) << "a negative left stays at the cascade position";
+  EXPECT_EQ(window.size(), QSize(200, 160));
+  EXPECT_EQ(WindowOf(*next).pos(), QPoint(0, 550));
+  window.UpdateValue("3000.5");
+  EXPECT_EQ(window.BackgroundColor(), QColor(255, 0, 0));
+  window.UpdateValue("3000");
+  EXPECT_EQ(window.BackgroundColor(), QColor(0, 255, 0));
+  EXPECT_EQ(window.value->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  const TPidWindowSettings s = window.CurrentSettings();
+  EXPECT_EQ(s.FontSize, 18);
+  EXPECT_EQ(s.FontName, "Liberation Mono");
+  EXPECT_EQ(s.Width, 200);
+  EXPECT_EQ(s.Height, 160);
+}
+
+}  // namespace
