@@ -140,6 +140,9 @@ struct RequestCase {
   int32_t reply;
 };
 
+// Readable test names in listings.
+void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
+
 class FeedServerRequests : public FeedServerTest, public testing::WithParamInterface<RequestCase> {};
 
 TEST_P(FeedServerRequests, HandlerGetsThePacketTextAndItsResultIsTheReply) {
@@ -175,6 +178,9 @@ struct PeerCase {
   TPeerUser user;  // what the simulated credential check reports
   bool served;
 };
+
+// Readable test names in listings.
+void PrintTo(const PeerCase& c, std::ostream* os) { *os << c.name; }
 
 class FeedServerPeers : public FeedServerTest, public testing::WithParamInterface<PeerCase> {};
 
@@ -277,6 +283,9 @@ struct GoneCase {
   size_t keepBytes;  // how much of the frame the peer sends before it disappears
   size_t calls;
 };
+
+// Readable test names in listings.
+void PrintTo(const GoneCase& c, std::ostream* os) { *os << c.name; }
 
 class FeedServerPeerGone : public FeedServerTest, public testing::WithParamInterface<GoneCase> {};
 

@@ -136,6 +136,9 @@ struct QuoteCase {
   const char* quoted;
 };
 
+// Readable test names in listings.
+void PrintTo(const QuoteCase& c, std::ostream* os) { *os << c.quoted; }
+
 class QuoteFeedField : public testing::TestWithParam<QuoteCase> {};
 
 TEST_P(QuoteFeedField, QuotesAndDoublesInnerQuotes) {

@@ -35,6 +35,9 @@ struct DecodeCase {
   size_t leftOver;  // bytes still buffered at the end
 };
 
+// Readable test names in listings.
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+
 std::vector<DecodeCase> DecodeCases() {
   const std::string twoFrames = Frame(0x4A, 0, kInit) + Frame(0x4A, 1, kValues);
   return {
@@ -126,6 +129,9 @@ struct TextCase {
   std::string payload;
   std::string text;
 };
+
+// Readable test names in listings.
+void PrintTo(const TextCase& c, std::ostream* os) { *os << "'" << c.text << "'"; }
 
 class FeedPayloadText : public testing::TestWithParam<TextCase> {};
 

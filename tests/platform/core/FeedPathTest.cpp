@@ -18,6 +18,9 @@ struct PathCase {
   const char* expected;
 };
 
+// Readable test names in listings.
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.expected; }
+
 class FeedSocketPathRules : public testing::TestWithParam<PathCase> {};
 
 TEST_P(FeedSocketPathRules, PicksTheFirstRuleThatApplies) {
@@ -44,6 +47,9 @@ struct DirCase {
   const char* errorPart;  // part of the refusal text
   mode_t modeAfter;       // 0: not checked
 };
+
+// Readable test names in listings.
+void PrintTo(const DirCase& c, std::ostream* os) { *os << c.name; }
 
 class PrivateSocketDir : public testing::TestWithParam<DirCase> {};
 
