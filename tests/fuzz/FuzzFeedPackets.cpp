@@ -40,6 +40,8 @@ class TCountedWindow : public TPidWindowBase {
 class TFuzzHost : public TRegistryHost {
  public:
   explicit TFuzzHost(TPidTable& table) : table_(table) {}
+  // The windows count themselves here: they must go before the host does.
+  ~TFuzzHost() override { table_.Clear(); }
   void updatemsg(const std::string&) override {}
   void DebugListing(const std::string&) override {}
   void ShowMessage(const std::string&) override {}

@@ -44,6 +44,8 @@ class TFakePidWindow : public TPidWindowBase {
 class TFakeHost : public TRegistryHost {
  public:
   explicit TFakeHost(TPidTable& table) : table_(table) {}
+  // The windows count themselves here: they must go before the host does.
+  ~TFakeHost() override { table_.Clear(); }
 
   void updatemsg(const std::string& text) override {
     calls.push_back("status:" + text);
