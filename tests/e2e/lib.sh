@@ -1,0 +1,121 @@
+# Shared set-up of the end-to-end scripts: a private X server, a private copy of the display (so its
+# settings file and log land in a private directory), a private Feed socket, and clean-up of
+# everything this script started. Usage: source lib.sh EXECUTABLE FEED_TOOL
+
+set -uo pipefail
+
+E2E_EXE_SOURCE=$1
+E2E_FEED=$2
+E2E_DIR=$(mktemp -d /tmp/orlex-e2e-XXXXXX)
+E2E_XVFB_PID=
+E2E_APP_PID=
+E2E_BG_PIDS=()
+export ORLEXGAUGES_SOCKET=$E2E_DIR/feed.sock
+export LC_ALL=C.UTF-8
+unset QT_QPA_PLATFORM
+# Qt and fontconfig keep some allocations for the life of the process; those are not ours.
+if [[ -z "${LSAN_OPTIONS:-}" ]]; then
+  export LSAN_OPTIONS="suppressions=$(dirname "${BASH_SOURCE[0]}")/../lsan.supp:print_suppressions=0"
+fi
+
+e2e_cleanup() {
+  local pid
+  for pid in ${E2E_APP_PID:-} "${E2E_BG_PIDS[@]}"; do
+    kill -9 "$pid" 2>/dev/null
+  done
+  [[ -n "$E2E_XVFB_PID" ]] && kill "$E2E_XVFB_PID" 2>/dev/null
+  rm -rf "$E2E_DIR"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [[ -f "$E2E_DIR/app.out" ]]; then
+    echo "--- display output:" >&2
+    cat "$E2E_DIR/app.out" >&2
+  fi
+  exit 1
+}
+
+# Starts Xvfb on the first display number that is free; another script may take the same number at
+# the same moment, so a server that does not come up means: try the next one.
+start_xvfb() {
+  local n
+  for ((n = 140 + RANDOM % 40; n < 260; n++)); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -noreset -screen 0 1280x1024x24 >"$E2E_DIR/xvfb.out" 2>&1 &
+    E2E_XVFB_PID=$!
+    local i
+    for ((i = 0; i < 50; i++)); do
+      if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+        break
+      fi
+      if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    E2E_XVFB_PID=
+  done
+  fail "no free X display"
+}
+
+# Starts the display from its private copy and waits until it answers on its socket.
+start_display() {
+  cp "$E2E_EXE_SOURCE" "$E2E_DIR/orlexgauges"
+  "$E2E_DIR/orlexgauges" >"$E2E_DIR/app.out" 2>&1 &
+  E2E_APP_PID=$!
+  E2E_START_SECONDS=$SECONDS
+  local i
+  for ((i = 0; i < 100; i++)); do
+    [[ -S "$ORLEXGAUGES_SOCKET" ]] && return 0
+    kill -0 "$E2E_APP_PID" 2>/dev/null || fail "the display did not start"
+    sleep 0.1
+  done
+  fail "the display never opened its socket"
+}
+
+# Waits up to $1 seconds for the display to end; sets E2E_EXIT to its exit code, or to "running".
+wait_display_exit() {
+  local limit=$1 i
+  E2E_EXIT=running
+  for ((i = 0; i < limit * 10; i++)); do
+    if [[ "$(ps -o stat= -p "$E2E_APP_PID" 2>/dev/null)" != [RSDT]* ]]; then
+      E2E_EXIT=0
+      wait "$E2E_APP_PID" || E2E_EXIT=$?
+      E2E_APP_PID=
+      return 0
+    fi
+    sleep 0.1
+  done
+}
+
+# Sends with the Feed tool and checks the printed result.
+expect_send() {
+  local expected=$1
+  shift
+  local got
+  got=$("$E2E_FEED" --socket "$ORLEXGAUGES_SOCKET" "$@") || fail "orlex-feed $* failed: $got"
+  [[ "$got" == "$expected" ]] || fail "orlex-feed $*: expected $expected, got '$got'"
+}
+
+# Presses Return in the modal box titled "Orlex Gauges" once it is shown.
+answer_box() {
+  local w i
+  for ((i = 0; i < 100; i++)); do
+    # The main window has the same title; the box is the one that is not the main window's size.
+    for w in $(xdotool search --onlyvisible --name '^Orlex Gauges$' 2>/dev/null); do
+      local width
+      width=$(xdotool getwindowgeometry "$w" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+      if [[ -n "$width" && "$width" -lt 700 ]]; then
+        xdotool windowfocus --sync "$w" 2>/dev/null
+        xdotool key Return
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  fail "no message box appeared"
+}
