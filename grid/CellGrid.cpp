@@ -48,6 +48,7 @@ TCellGrid::TCellGrid(QWidget* parent) : QAbstractScrollArea(parent) {
 
   flushTimer_.setSingleShot(true);
   connect(&flushTimer_, &QTimer::timeout, this, [this] { FlushRepaints(); });
+  InitNavigation();
 }
 
 TCellGrid::~TCellGrid() {
@@ -167,12 +168,8 @@ void TCellGrid::showEvent(QShowEvent* event) {
 }
 
 void TCellGrid::scrollContentsBy(int, int) {
-  // The scroll bars count cells, not pixels: their values are the top-left scrollable cell.
-  const int left = ScrollBars & ssHorizontal ? horizontalScrollBar()->value() : LeftCol();
-  const int top = ScrollBars & ssVertical ? verticalScrollBar()->value() : TopRow();
-  if (left == LeftCol() && top == TopRow()) return;
-  SetTopLeft(std::max(left, FixedCols()), std::max(top, FixedRows()));
-  RepaintGrid();
+  // The scroll bars' values only mirror the top-left cell on their 0..127 scale; their actions move
+  // it (ScrollBarAction).
 }
 
 void TCellGrid::focusInEvent(QFocusEvent* event) {

@@ -14,11 +14,14 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "grid/CellGridBase.h"
 #include "grid/CellStyle.h"
+#include "grid/DragDropSettings.h"
+#include "grid/GridNavigation.h"
 #include "grid/GridSizing.h"
 #include "grid/TextCanvas.h"
 
@@ -147,6 +150,56 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   // A Qt colour for a TColor (system colours through the palette).
   QColor QtColor(TColor color) const;
 
+  // ---- Navigation: keys, mouse, wheel, scroll bars (CellGridNavigation.cpp) ----
+  TNavigationSettings Navigation;
+  TMouseActions MouseActions;
+  TDragDropSettings DragDropSettings;
+  bool EnableWheel = true;
+  bool IntelliZoom = true;
+  TIntelliPan IntelliPan = ipVertical;
+  bool EnhRowColMove = true;  // a press on a header cell arms a drag only while this is off
+
+  // Cell under a client (viewport) point; (-1, -1) when either axis finds none.
+  void MouseToCell(int x, int y, int& col, int& row) const;
+  // Moves the current cell; fails with "Grid index out of range" outside the counts. SelectCell may
+  // refuse. With show the cell is scrolled into view.
+  void MoveCurrent(int col, int row, bool moveAnchor, bool show);
+  // Asked before every move of the current cell: OnSelectCell may refuse; repaints the old and the new.
+  virtual bool SelectCell(int col, int row);
+  // Move the current cell (with show) and raise the click notification.
+  void SetRow(int row);
+  void SetCol(int col);
+  // Scroll without moving the current cell (limited to the scrollable range).
+  void SetTopRow(int row);
+  void SetLeftCol(int col);
+  // Scrolls as little as needed to show a cell completely.
+  void ScrollCellIntoView(int col, int row);
+  // Last fully visible column (row) - left column (top row), at least 1.
+  int PageWidth() const;
+  int PageHeight() const;
+  TGridState GridState() const;
+  bool DragArmed() const;
+  // Client point of the last left press that reached the cell handling.
+  QPoint PressPoint() const;
+  bool Panning() const;
+  // The platform's wheel lines, read when the grid was created.
+  int WheelLines() const;
+  // The scroll bars' positions on their 0..127 scale.
+  int ScrollPos(Qt::Orientation orientation) const;
+
+  // Notifications (sender first; unassigned means nothing happens). Key codes are Qt::Key values.
+  std::function<void(TCellGrid&, int col, int row, bool& canSelect)> OnSelectCell;
+  std::function<void(TCellGrid&)> OnClick;
+  std::function<void(TCellGrid&)> OnDblClick;
+  std::function<void(TCellGrid&, TMouseButton, TShiftState, int x, int y)> OnMouseDown;
+  std::function<void(TCellGrid&, int row, int col)> OnClickCell;
+  std::function<void(TCellGrid&, int& key, TShiftState)> OnKeyDown;
+  std::function<void(TCellGrid&, char& key)> OnKeyPress;
+  // Clipboard shortcuts (only with Navigation.AllowClipboardShortCuts): may refuse.
+  std::function<void(TCellGrid&, bool& allow)> OnClipboardCopy;
+  std::function<void(TCellGrid&, bool& allow)> OnClipboardCut;
+  std::function<void(TCellGrid&, bool& allow)> OnClipboardPaste;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -158,15 +211,22 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void CountsChanged() override;
 
   // Mouse seams for navigation and drag and drop: called for every mouse event that column sizing
   // does not take.
-  virtual void GridMousePress(QMouseEvent*) {}
-  virtual void GridMouseMove(QMouseEvent*) {}
-  virtual void GridMouseRelease(QMouseEvent*) {}
-  virtual void GridMouseDoubleClick(QMouseEvent*) {}
+  virtual void GridMousePress(QMouseEvent* event);
+  virtual void GridMouseMove(QMouseEvent* event);
+  virtual void GridMouseRelease(QMouseEvent* event);
+  virtual void GridMouseDoubleClick(QMouseEvent* event);
+  // Clipboard operations behind the shortcuts; the clipboard code fills them in.
+  virtual void CopyToClipboard() {}
+  virtual void CutToClipboard() {}
+  virtual void PasteFromClipboard() {}
 
   // Content of one cell inside its line-free rectangle.
   void PaintCellContent(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect);
@@ -195,6 +255,29 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   void OwnerResized();
   void ScheduleFlush();
   void ApplyBorder();
+
+  // Navigation (CellGridNavigation.cpp).
+  struct TNavState;
+  struct TNavStateDeleter {
+    void operator()(TNavState* state) const;
+  };
+  friend class TGridNavTarget;
+  void InitNavigation();
+  void SyncScrollBars();
+  void ScrollBarAction(Qt::Orientation orientation, int action);
+  void MoveTopLeft(int leftCol, int topRow);
+  void LeftPress(const QPoint& point, Qt::KeyboardModifiers modifiers, bool doubleClick);
+  void SelectingMove(const QPoint& point);
+  void RepeatTick();
+  void StartPanning(const QPoint& point);
+  void EndPanning();
+  void PanTick();
+  void HandleWheel(QWheelEvent* event);
+  bool OfferWheelToParent(QWheelEvent* event);
+  void ClipboardShortCut(int action);
+  TGridAxis ColAxis() const;
+  TGridAxis RowAxis() const;
+  std::unique_ptr<TNavState, TNavStateDeleter> nav_;
 
   TSizeList colWidths_{64};
   TSizeList rowHeights_{22};

@@ -280,12 +280,5 @@ void TCellGrid::UpdateScrollRanges() {
   setHorizontalScrollBarPolicy(ScrollBarAlways & saHorz ? Qt::ScrollBarAlwaysOn
                                : ScrollBars & ssHorizontal ? Qt::ScrollBarAsNeeded
                                                            : Qt::ScrollBarAlwaysOff);
-  QScrollBar* vbar = verticalScrollBar();
-  vbar->setRange(FixedRows(), maxTop);
-  vbar->setPageStep(std::max(1, FullyVisibleRows()));
-  vbar->setValue(TopRow());
-  QScrollBar* hbar = horizontalScrollBar();
-  hbar->setRange(FixedCols(), maxLeft);
-  hbar->setPageStep(1);
-  hbar->setValue(LeftCol());
+  SyncScrollBars();
 }
