@@ -188,7 +188,6 @@ void TForm2::FormCreate() {
   LayoutControls();
   table_.FieldList.clear();
   ResetGrid();
-  // TODO: the grid's drop arrows in red
 }
 
 void TForm2::FormResize() {
