@@ -46,7 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"HalvesRoundToEven", {2, 6}, 10, {0, 0, 0}, {2, 8}},
         // A remainder larger than the column count is spread evenly first, the rest to the widest.
         FitCase{"RemainderSpreadThenWidest", {100, 50, 50}, 420, {0, 0, 20}, {208, 106, 106}},
-        FitCase{"WidestIsTheFirstOfEqualOnes", {50, 80, 80}, 213, {0, 2, 3}, {50, 82, 79}}),
+        FitCase{"WidestIsTheFirstOfEqualOnes", {50, 80, 80}, 213, {0, 2, 3}, {50, 82, 79}},
+        // Columns of width 0 cannot be scaled (no division by a zero sum); the remainder steps fill them.
+        FitCase{"AllColumnsZeroWide", {0, 0}, 101, {0, 2, 2}, {50, 49}}),
     [](const testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
 
 TEST(GridSizingTest, Allowances) {
