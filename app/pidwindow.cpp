@@ -280,13 +280,16 @@ void TPidWnd::SetFontSize1Click() {
   current.setPointSize(FontPoints(current));  // the dialog speaks points
   fontbox->SetCurrentFont(current);
   fontbox->SetCurrentColor(fontColor_);
+  // The dialog lists real families only and shows "Arial" as whatever stands in for it; a family
+  // the user did not touch keeps its saved name.
+  const QString familyShown = fontbox->CurrentFont().family();
   const int result = fontbox->exec();
   if (self.isNull() || result != QDialog::Accepted) return;
   const QFont chosen = fontbox->CurrentFont();
   SetFontColor(fontbox->CurrentColor());
   // Name and size only: the value keeps its weight, slant and other styles.
   QFont valueFont = value->font();
-  valueFont.setFamily(chosen.family());
+  if (chosen.family() != familyShown) valueFont.setFamily(chosen.family());
   valueFont.setPixelSize(PointsToPixels(FontPoints(chosen)));
   value->setFont(valueFont);
 }

@@ -368,6 +368,17 @@ TEST(PidWindow, SetFontTakesNameSizeAndColourButNotTheWeight) {
   EXPECT_EQ(offered, -16777208);
   EXPECT_EQ(window.CurrentSettings().FontColor, -16777208);
   EXPECT_EQ(window.value->font().family(), "Arial");
+
+  // OK with only the size changed keeps the saved name, though the dialog lists Arial under another name.
+  AnswerModal([&](QWidget*) {
+    QFont bigger = window.fontbox->CurrentFont();
+    bigger.setPointSize(30);
+    window.fontbox->SetCurrentFont(bigger);
+    window.fontbox->accept();
+  });
+  window.SetFontSize1->trigger();
+  EXPECT_EQ(window.CurrentSettings().FontName, "Arial");
+  EXPECT_EQ(window.CurrentSettings().FontSize, 30);
 }
 
 TEST(PidWindow, WindowDestroyedWhileItsDialogIsOpen) {
