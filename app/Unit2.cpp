@@ -102,6 +102,9 @@ void TForm2::CreateControls() {
   // The window's resize reaches FormResize through the grid, after the controls are laid out.
   pidgrid->SetOwnerWindow(this);
   pidgrid->OnOwnerResize = [this] { FormResize(); };
+  pidgrid->OnMouseDown = [this](TCellGrid& sender, TMouseButton button, TShiftState shift, int x, int y) {
+    pidgridMouseDown(sender, button, shift, x, y);
+  };
 
   Label1 = new QLabel("Status Message", client);
   Label1->setObjectName("Label1");
@@ -247,7 +250,7 @@ void TForm2::Button1Click() {
   debugfrm_->activateWindow();
 }
 
-void TForm2::pidgridMouseDown() {}
+void TForm2::pidgridMouseDown(TCellGrid&, TMouseButton, TShiftState, int, int) {}
 
 void TForm2::AppException(const std::exception& error) { WriteLog(error.what()); }
 

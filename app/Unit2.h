@@ -78,7 +78,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   void HideAll1Click();
   void Button1Click();
   void DeleteINIFile1Click();
-  void pidgridMouseDown();
+  void pidgridMouseDown(TCellGrid& sender, TMouseButton button, TShiftState shift, int x, int y);
   void AppException(const std::exception& error);
   void WriteLog(const std::string& message);
 
