@@ -409,6 +409,7 @@ void TCellGrid::ClipboardShortCut(int action) {
 // ---- Mouse buttons ----
 
 bool TCellGrid::viewportEvent(QEvent* event) {
+  if (!nav_) return QAbstractScrollArea::viewportEvent(event);  // still being built
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
