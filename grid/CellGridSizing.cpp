@@ -224,7 +224,10 @@ int TCellGrid::LastVisibleRow() const {
 }
 
 int TCellGrid::FullyVisibleRows() const {
-  const int limit = viewport()->height();
+  // From the grid's own frame rather than the viewport: before the grid is first shown the viewport
+  // keeps its initial size, and the owner's resize hook already asks for the fit then.
+  const int limit =
+      contentsRect().height() - (horizontalScrollBar()->isVisibleTo(this) ? ScrollBarWidth() : 0);
   int y = FixedRowsHeight();
   int count = 0;
   for (int r = TopRow(); r < RowCount(); ++r) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -165,6 +166,9 @@ TEST_F(MainWindowTest, FormSettingsAndMenus) {
   EXPECT_EQ(form_->Grid().RowCount(), 21);
   EXPECT_EQ(form_->Grid().Cells(0, 0), "Description");
   EXPECT_EQ(form_->Grid().Cells(5, 0), "Value");
+  // The drop arrows are red from the start, and the grid may start slot drags.
+  EXPECT_EQ(form_->pidgrid->Arrows().ArrowColor(), TColor{255});
+  EXPECT_TRUE(form_->pidgrid->DragDropSettings.OleDropSource);
 }
 
 struct ToggleCase {
@@ -426,3 +430,14 @@ TEST_F(MainWindowTest, CloseKeepsTheWindowOpenWhenTheSettingsCannotBeWritten) {
 }
 
 }  // namespace
+
+// The first fit happens while the window is being shown, before the grid's viewport has its size:
+// the columns must still fill the grid, with no room kept for a scroll bar that never shows.
+TEST_F(MainWindowTest, ColumnsFillTheGridWhenFirstShown) {
+  form_->show();
+  QCoreApplication::processEvents();
+  int total = 0;
+  for (int col = 0; col < form_->pidgrid->ColCount(); ++col) total += form_->pidgrid->ColWidths(col);
+  EXPECT_EQ(total, form_->pidgrid->width() - 2);  // single border, no 3D
+  EXPECT_FALSE(form_->pidgrid->verticalScrollBar()->isVisible());
+}
