@@ -98,6 +98,9 @@ void TForm2::CreateControls() {
   pidgrid->SetFixedRowHeight(22);
   pidgrid->SetCtl3D(false);
   pidgrid->ScrollBars = ssBoth;
+  // Slots are rearranged by dragging description cells; the grid arms a drag on its current cell.
+  pidgrid->DragDropSettings.OleDropSource = true;
+  pidgrid->EnhRowColMove = false;
   pidgrid->Loaded();
   // The window's resize reaches FormResize through the grid, after the controls are laid out.
   pidgrid->SetOwnerWindow(this);
@@ -191,6 +194,7 @@ void TForm2::FormCreate() {
   LayoutControls();
   table_.FieldList.clear();
   ResetGrid();
+  pidgrid->SetArrowColor(255);
 }
 
 void TForm2::FormResize() {

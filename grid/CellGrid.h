@@ -21,6 +21,7 @@
 #include "grid/CellGridBase.h"
 #include "grid/CellStyle.h"
 #include "grid/DragDropSettings.h"
+#include "grid/GridHelpers.h"
 #include "grid/GridNavigation.h"
 #include "grid/GridSizing.h"
 #include "grid/TextCanvas.h"
@@ -48,6 +49,10 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   Q_OBJECT
 
  public:
+  // The four drop-indicator arrows, hidden until a drop target shows them.
+  void SetArrowColor(TColor color) { arrows_.SetArrowColor(color); }
+  TArrowWindows& Arrows() { return arrows_; }
+
   explicit TCellGrid(QWidget* parent = nullptr);
   ~TCellGrid() override;
 
@@ -279,6 +284,7 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   TGridAxis RowAxis() const;
   std::unique_ptr<TNavState, TNavStateDeleter> nav_;
 
+  TArrowWindows arrows_{this};
   TSizeList colWidths_{64};
   TSizeList rowHeights_{22};
   int fixedRowHeight_ = 22;
