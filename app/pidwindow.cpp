@@ -86,6 +86,9 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
 
   value = new QLabel("--", this);
   value->setObjectName("value");
+  // With a name of its own the label skips the accessibility update that every text change would
+  // otherwise cost, and values change many times a second.
+  value->setAccessibleName("value");
   value->setAlignment(Qt::AlignCenter);
   value->setFont(TahomaPixels(kLabelFontPixels));
   value->setGeometry(0, 30, 172, 115);
@@ -159,7 +162,9 @@ void TPidWnd::UpdateValue(const std::string& text) {
   if (!checkingEnabled_) return;
   double number = 0.0;
   if (!orlex::TextToFloat(text, number)) return;
-  SetBackground(number > threshold_ ? badColor_ : goodColor_);
+  const QColor wanted = ResolveColor(number > threshold_ ? badColor_ : goodColor_);
+  // A new palette propagates through every child; most values leave the colour as it was.
+  if (wanted != BackgroundColor()) SetRole(this, QPalette::Window, wanted);
 }
 
 void TPidWnd::ShowPidWindow() { show(); }
