@@ -4,9 +4,11 @@ QPalette::ColorRole SystemColorRole(std::uint8_t index) {
   switch (index) {
     case COLOR_WINDOW: return QPalette::Base;
     case COLOR_WINDOWTEXT:
-    case COLOR_CAPTIONTEXT:
-    case COLOR_INACTIVECAPTIONTEXT:
     case COLOR_MENUTEXT: return QPalette::WindowText;
+    // Caption text is drawn on the caption's highlight colour, light on dark: a PID window painted in
+    // it must stay readable with its default black value text.
+    case COLOR_CAPTIONTEXT:
+    case COLOR_INACTIVECAPTIONTEXT: return QPalette::HighlightedText;
     case COLOR_HIGHLIGHT:
     case COLOR_ACTIVECAPTION:
     case COLOR_GRADIENTACTIVECAPTION:

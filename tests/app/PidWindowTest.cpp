@@ -48,7 +48,7 @@ class TPaletteGuard {
  public:
   TPaletteGuard() : saved_(QApplication::palette()) {
     QPalette palette = saved_;
-    palette.setColor(QPalette::WindowText, QColor(10, 20, 30));
+    palette.setColor(QPalette::HighlightedText, QColor(10, 20, 30));
     QApplication::setPalette(palette);
   }
   ~TPaletteGuard() { QApplication::setPalette(saved_); }
