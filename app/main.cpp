@@ -1,7 +1,12 @@
 // Orlex Gauges: the display for a Feed's stream of PID values.
 #include <QMessageBox>
+#include <QTimer>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "app/OrlexApplication.h"
 #include "app/TerminationSignals.h"
@@ -16,6 +21,30 @@ int Refuse(const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, "Orlex Gauges", text, QMessageBox::Ok);
   box.exec();
   return 1;
+}
+
+// Resident memory in KiB, from /proc.
+long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  return -1;
+}
+
+// ORLEXGAUGES_STATS=1: once a second, paint passes of the grid and resident memory on standard error,
+// for measuring the display under a Feed.
+void StartStats(QObject* owner, const TCellGrid* grid) {
+  auto* timer = new QTimer(owner);
+  auto lastPasses = std::make_shared<std::uint64_t>(grid->PaintPassNumber());
+  QObject::connect(timer, &QTimer::timeout, owner, [grid, lastPasses] {
+    const std::uint64_t passes = grid->PaintPassNumber();
+    std::fprintf(stderr, "stats: paints/s %llu rss_kib %ld\n",
+                 static_cast<unsigned long long>(passes - *lastPasses), ResidentKiB());
+    *lastPasses = passes;
+  });
+  timer->start(1000);
 }
 
 }  // namespace
@@ -50,6 +79,9 @@ int main(int argc, char** argv) {
   QObject::connect(&terminationSignals, &TTerminationSignals::Received, form, [form] { form->close(); });
   QObject::connect(form, &TForm2::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
+  if (const char* stats = std::getenv("ORLEXGAUGES_STATS"); stats != nullptr && stats[0] == '1') {
+    StartStats(form, form->pidgrid);
+  }
   form->show();
   const int code = app.exec();
   form = nullptr;
