@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "app/PidGridSetup.h"
 #include "app/PidRegistry.h"
 #include "app/SlotLayout.h"
 #include "grid/CellGridBase.h"
@@ -54,22 +55,10 @@ class TValueWindow : public TPidWindowBase {
   std::string shown;
 };
 
-void ConfigureSlots(TCellGridBase& grid) {
-  grid.SetColCount(6);
-  grid.SetRowCount(21);
-  grid.SetFixedCols(0);
-  grid.SetFixedRows(1);
-  grid.Color = clBtnFace;
-  grid.FixedColor = 14936298;
-  grid.Font = TFontDesc{"Arial", 10, 0, clWindowText};
-  grid.FixedFont = TFontDesc{"Arial", 8, 0, clWindowText};
-  grid.SetColumnHeaders({"Description", "Value", "Description", "Value", "Description", "Value"});
-}
-
 // One PID packet's refresh with 60 PIDs placed in all 60 slots.
 void BM_RefreshGridValues60(benchmark::State& state) {
   TCellGridBase grid;
-  ConfigureSlots(grid);
+  ConfigurePidGrid(grid);
   TPidTable table;
   ResetGrid(grid, table);
   for (int n = 1; n <= 60; ++n) {
