@@ -129,6 +129,7 @@ TPidWnd::~TPidWnd() = default;
 void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
   setWindowTitle(orlex::AnsiToDisplay(title));
   ptitle->setText(orlex::AnsiToDisplay(title));
+  valuePending_ = false;
   value->setText(orlex::AnsiToDisplay(valueText));
 }
 
@@ -158,7 +159,12 @@ void TPidWnd::Setup(const std::string& title, const std::string& valueText, int 
 }
 
 void TPidWnd::UpdateValue(const std::string& text) {
-  value->setText(orlex::AnsiToDisplay(text));
+  if (isVisible()) {
+    value->setText(orlex::AnsiToDisplay(text));
+  } else {
+    pendingValue_ = text;
+    valuePending_ = true;
+  }
   if (!checkingEnabled_) return;
   double number = 0.0;
   if (!orlex::TextToFloat(text, number)) return;
@@ -191,6 +197,16 @@ TPidWindowSettings TPidWnd::CurrentSettings() const {
 }
 
 QColor TPidWnd::BackgroundColor() const { return palette().color(QPalette::Window); }
+
+QString TPidWnd::ValueText() const {
+  return valuePending_ ? orlex::AnsiToDisplay(pendingValue_) : value->text();
+}
+
+void TPidWnd::ApplyPendingValue() {
+  if (!valuePending_) return;
+  valuePending_ = false;
+  value->setText(orlex::AnsiToDisplay(pendingValue_));
+}
 
 QRect TPidWnd::OuterGeometry() const {
   QRect outer = frameGeometry();
@@ -225,6 +241,8 @@ void TPidWnd::ApplyPendingOuterSize() {
 }
 
 bool TPidWnd::event(QEvent* event) {
+  // Before the window reaches the screen, so it never appears with a stale value.
+  if (event->type() == QEvent::Show) ApplyPendingValue();
   const bool result = QWidget::event(event);
   if (event->type() == QEvent::Move || event->type() == QEvent::Show) ApplyPendingOuterSize();
   return result;

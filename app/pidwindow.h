@@ -46,6 +46,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   int GoodColor() const { return goodColor_; }
   int BadColor() const { return badColor_; }
   QColor BackgroundColor() const;
+  // The value text as shown, or, while the window is hidden, as it will be shown when it appears.
+  QString ValueText() const;
 
   // Position and size including the window frame, as the settings file and the cascade count them.
   QRect OuterGeometry() const;
@@ -84,6 +86,7 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void SetBackground(int colorValue);
   void SetFontColor(int colorValue);
   void ApplyPendingOuterSize();
+  void ApplyPendingValue();
 
   std::function<void()> hideAllRequest_;
   QWidget* mainWindow_ = nullptr;
@@ -96,4 +99,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   // An outer size asked for before the window manager had told the frame's size; applied once it has.
   int pendingOuterWidth_ = -1;
   int pendingOuterHeight_ = -1;
+  // A hidden window keeps its latest value here instead of laying out a label nobody sees; the
+  // label takes it when the window is shown.
+  std::string pendingValue_;
+  bool valuePending_ = false;
 };

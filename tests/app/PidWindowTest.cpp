@@ -135,7 +135,7 @@ TEST_P(PidWindowValue, BackgroundFollowsTheValue) {
   window.Setup("RPM", "--", -1, -1, nullptr, c.threshold, 0x00FF00, 0x0000FF, c.checking, 15, 0, "Arial", -1, -1);
   const QColor before = window.BackgroundColor();
   window.UpdateValue(c.text);
-  EXPECT_EQ(window.value->text(), c.text);
+  EXPECT_EQ(window.ValueText(), c.text);
   const QColor expected = c.expected == ValueCase::Good  ? QColor(0, 255, 0)
                           : c.expected == ValueCase::Bad ? QColor(255, 0, 0)
                                                          : before;
@@ -152,6 +152,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, PidWindowValue,
                                          ValueCase{"C.UTF-8", false, 100.0, "500", ValueCase::Unchanged},
                                          ValueCase{"de_DE.UTF-8", true, 12.5, "12,6", ValueCase::Bad},
                                          ValueCase{"de_DE.UTF-8", true, 12.5, "99.5", ValueCase::Unchanged}));
+
+// A hidden window's label takes its value only when the window appears, so the latest value must
+// be the one shown, and texts set by placement meanwhile must not be overwritten by an older value.
+TEST(PidWindow, HiddenWindowShowsItsLatestValueWhenShown) {
+  QWidget owner;
+  TPidWnd window(&owner);
+  window.UpdateValue("1");
+  window.UpdateValue("2.5");
+  EXPECT_EQ(window.ValueText(), "2.5");
+  window.ShowPidWindow();
+  EXPECT_EQ(window.value->text(), "2.5");
+  window.UpdateValue("3");  // shown: straight to the label
+  EXPECT_EQ(window.value->text(), "3");
+
+  window.HidePidWindow();
+  window.UpdateValue("4");
+  window.SetTexts("RPM", "--");
+  EXPECT_EQ(window.ValueText(), "--");
+  window.ShowPidWindow();
+  EXPECT_EQ(window.value->text(), "--");
+  window.HidePidWindow();
+  window.UpdateValue("5");
+  window.ShowPidWindow();
+  EXPECT_EQ(window.value->text(), "5");
+}
 
 TEST(PidWindow, CheckingWithNoColoursEverSetTurnsBlack) {
   TPaletteGuard palette;
