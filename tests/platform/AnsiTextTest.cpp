@@ -9,6 +9,8 @@ struct DecodeCase {
   QString shown;
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << testing::PrintToString(c.bytes); }
+
 class AnsiDecode : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(AnsiDecode, ShowsUtf8AndWindows1252Alike) {

@@ -13,6 +13,8 @@ struct FloatCase {
   double value;
 };
 
+void PrintTo(const FloatCase& c, std::ostream* os) { *os << c.locale << " \"" << c.text << "\""; }
+
 class LocaleFloat : public testing::TestWithParam<FloatCase> {};
 
 TEST_P(LocaleFloat, ConvertsWithTheLocaleSeparatorOnly) {
