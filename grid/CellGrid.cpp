@@ -98,22 +98,31 @@ void TCellGrid::InvalidateRect(const QRect& rect) {
 }
 
 void TCellGrid::ScheduleFlush() {
-  if (updateLock_ > 0 || flushTimer_.isActive() || dirty_.isEmpty()) return;
+  if (updateLock_ > 0 || flushTimer_.isActive() || (dirty_.isEmpty() && dirtyCells_.empty())) return;
   const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kMinPaintIntervalMs;
   flushTimer_.start(static_cast<int>(std::max<qint64>(0, kMinPaintIntervalMs - since)));
 }
 
 void TCellGrid::FlushRepaints() {
   flushTimer_.stop();
-  if (updateLock_ > 0 || dirty_.isEmpty()) return;
-  if (isVisible()) viewport()->update(dirty_);
+  if (updateLock_ > 0 || (dirty_.isEmpty() && dirtyCells_.empty())) return;
+  if (isVisible()) {
+    const QRect visible = viewport()->rect();
+    for (const std::uint64_t key : dirtyCells_) {
+      const QRect cell = CellRect(static_cast<int>(key & 0xFFFFFFFFu), static_cast<int>(key >> 32));
+      if (!cell.isEmpty()) dirty_ += cell.intersected(visible);
+    }
+    if (!dirty_.isEmpty()) viewport()->update(dirty_);
+  }
   dirty_ = QRegion();
+  dirtyCells_.clear();
   sinceFlush_.restart();
 }
 
 void TCellGrid::RepaintCell(int col, int row) {
-  if (!isVisible()) return;
-  InvalidateRect(CellRect(col, row));
+  if (!isVisible() || col < 0 || row < 0) return;
+  dirtyCells_.insert((std::uint64_t(std::uint32_t(row)) << 32) | std::uint32_t(col));
+  ScheduleFlush();
 }
 
 void TCellGrid::RepaintRow(int row) {

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "grid/CellGridBase.h"
@@ -294,6 +295,9 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   TTextCanvas canvas_;
 
   QRegion dirty_;
+  // Cells waiting to be repainted, as (row << 32 | col): a value written many times between two
+  // paint passes costs one set look-up each time, and its rectangle is found once, at the flush.
+  std::unordered_set<std::uint64_t> dirtyCells_;
   QTimer flushTimer_;
   QElapsedTimer sinceFlush_;
   std::uint64_t paintPassNumber_ = 0;

@@ -129,11 +129,14 @@ const std::string& TCellGridBase::CellText(int col, int row) const {
 
 void TCellGridBase::SetCells(int col, int row, const std::string& text) {
   BaseCell(col, row);
+  TCellEntry* entry = FindEntry(col, row);
+  // The same text again changes nothing on screen; values that repeat cost no repaint.
+  if ((entry ? entry->Text : kEmptyText) == text) return;
   if (text.empty()) {
-    if (TCellEntry* entry = FindEntry(col, row)) {
-      entry->Text.clear();
-      EraseIfEmpty(col, row);
-    }
+    entry->Text.clear();
+    EraseIfEmpty(col, row);
+  } else if (entry) {
+    entry->Text = text;
   } else {
     store_[Key(col, row)].Text = text;
   }

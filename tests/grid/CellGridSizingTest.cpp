@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QTest>
 #include <stdexcept>
 #include <string>
@@ -256,6 +257,34 @@ TEST_F(CellGridSizingTest, RepaintsAreThrottledAndSkippedWhileHidden) {
   EXPECT_GE(passes, 1u);
   // At most one pass per 17 ms, plus the one already due.
   EXPECT_LE(passes, static_cast<std::uint64_t>(timer.elapsed() / 17 + 2));
+}
+
+// Written cells are repainted where they stand when the pass runs, each once however often written,
+// and cells left alone are not repainted.
+TEST_F(CellGridSizingTest, APassRepaintsTheWrittenCellsOnly) {
+  struct TPaintRegions : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  } regions;
+  grid.resize(600, 400);
+  grid.show();
+  QApplication::processEvents();
+  QTest::qWait(40);
+  grid.viewport()->installEventFilter(&regions);
+  for (int i = 0; i < 50; ++i) {
+    grid.SetCells(1, 2, std::to_string(i));
+    grid.SetCells(3, 4, std::to_string(i));
+  }
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  grid.viewport()->removeEventFilter(&regions);
+  EXPECT_TRUE(regions.painted.contains(grid.CellRect(1, 2)));
+  EXPECT_TRUE(regions.painted.contains(grid.CellRect(3, 4)));
+  EXPECT_FALSE(regions.painted.intersects(grid.CellRect(1, 3)));
+  EXPECT_FALSE(regions.painted.intersects(grid.CellRect(2, 2)));
 }
 
 TEST_F(CellGridSizingTest, OwnerResizeCallsTheHandlerAndSwallowsItsFailure) {

@@ -345,6 +345,23 @@ TEST(Repaint, SettersInvalidateWhatTheyChange) {
   EXPECT_EQ(grid.Log, expected);
 }
 
+TEST(Repaint, WritingTheTextACellAlreadyHoldsRepaintsNothing) {
+  TRecordingGrid grid;
+  ConfigureSystemGrid(grid);
+  const std::size_t headerCells = grid.StoredCellCount();
+  grid.SetCells(2, 3, "x");
+  grid.Log.clear();
+  grid.SetCells(2, 3, "x");
+  grid.SetCells(4, 4, "");  // empty stays empty
+  EXPECT_TRUE(grid.Log.empty());
+  EXPECT_EQ(grid.StoredCellCount(), headerCells + 1);
+  grid.SetCells(2, 3, "y");
+  grid.SetCells(2, 3, "");
+  EXPECT_EQ(grid.Log, (std::vector<std::string>{"cell 2,3", "cell 2,3"}));
+  EXPECT_EQ(grid.Cells(2, 3), "");
+  EXPECT_EQ(grid.StoredCellCount(), headerCells);
+}
+
 TEST(Destruction, FreesEveryRecordAndItsGraphic) {
   static int alive = 0;
   struct TCountedGraphic : TCellGraphic {
