@@ -1,6 +1,7 @@
 #include "grid/CellGridBase.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "grid/CellStyle.h"
 
@@ -111,25 +112,27 @@ void TCellGridBase::EraseIfEmpty(int col, int row) {
 }
 
 // A cell covered by a merged block reads and writes its text at the block's base cell.
-void TCellGridBase::BaseCell(int& col, int& row) const {
+const TCellGridBase::TCellEntry* TCellGridBase::FindBaseEntry(int& col, int& row) const {
   const TCellEntry* entry = FindEntry(col, row);
-  if (!entry || !entry->Props) return;
+  if (!entry || !entry->Props) return entry;
   const TCellProperties& p = *entry->Props;
-  if (!p.IsBaseCell && p.CellSpanX != -1 && p.CellSpanY != -1) {
-    col -= p.CellSpanX;
-    row -= p.CellSpanY;
-  }
+  if (p.IsBaseCell || p.CellSpanX == -1 || p.CellSpanY == -1) return entry;
+  col -= p.CellSpanX;
+  row -= p.CellSpanY;
+  return FindEntry(col, row);
+}
+
+TCellGridBase::TCellEntry* TCellGridBase::FindBaseEntry(int& col, int& row) {
+  return const_cast<TCellEntry*>(std::as_const(*this).FindBaseEntry(col, row));
 }
 
 const std::string& TCellGridBase::CellText(int col, int row) const {
-  BaseCell(col, row);
-  const TCellEntry* entry = FindEntry(col, row);
+  const TCellEntry* entry = FindBaseEntry(col, row);
   return entry ? entry->Text : kEmptyText;
 }
 
 void TCellGridBase::SetCells(int col, int row, const std::string& text) {
-  BaseCell(col, row);
-  TCellEntry* entry = FindEntry(col, row);
+  TCellEntry* entry = FindBaseEntry(col, row);
   // The same text again changes nothing on screen; values that repeat cost no repaint.
   if ((entry ? entry->Text : kEmptyText) == text) return;
   if (text.empty()) {

@@ -223,7 +223,10 @@ class TCellGridBase {
   const TCellEntry* FindEntry(int col, int row) const;
   TCellEntry* FindEntry(int col, int row);
   void EraseIfEmpty(int col, int row);
-  void BaseCell(int& col, int& row) const;
+  // The entry of the cell's base cell (moving col and row there), or nullptr: one look-up for a cell
+  // outside merged blocks.
+  const TCellEntry* FindBaseEntry(int& col, int& row) const;
+  TCellEntry* FindBaseEntry(int& col, int& row);
   void ResetCurrentCell();
 
   int colCount_ = 5;

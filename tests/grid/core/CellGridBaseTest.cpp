@@ -345,6 +345,29 @@ TEST(Repaint, SettersInvalidateWhatTheyChange) {
   EXPECT_EQ(grid.Log, expected);
 }
 
+TEST(CellStore, ACellCoveredByAMergedBlockReadsAndWritesAtItsBaseCell) {
+  TRecordingGrid grid;
+  ConfigureSystemGrid(grid);
+  grid.SetCells(2, 3, "base");
+  TCellProperties* covered = grid.GetCellProperties(3, 4);
+  covered->IsBaseCell = false;
+  covered->CellSpanX = 1;
+  covered->CellSpanY = 1;
+  EXPECT_EQ(grid.Cells(3, 4), "base");
+  grid.Log.clear();
+  grid.SetCells(3, 4, "new");
+  EXPECT_EQ(grid.Cells(2, 3), "new");
+  EXPECT_EQ(grid.Log, (std::vector<std::string>{"cell 2,3"}));
+  grid.SetCells(3, 4, "new");  // the base cell holds it already
+  EXPECT_EQ(grid.Log.size(), 1u);
+  // Without both spans the record does not redirect.
+  covered->CellSpanY = -1;
+  EXPECT_EQ(grid.Cells(3, 4), "");
+  grid.SetCells(3, 4, "own");
+  EXPECT_EQ(grid.Cells(3, 4), "own");
+  EXPECT_EQ(grid.Cells(2, 3), "new");
+}
+
 TEST(Repaint, WritingTheTextACellAlreadyHoldsRepaintsNothing) {
   TRecordingGrid grid;
   ConfigureSystemGrid(grid);
