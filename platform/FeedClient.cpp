@@ -1,11 +1,13 @@
 #include "platform/FeedClient.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 #include <utility>
 
@@ -25,6 +27,13 @@ namespace {
 TFeedClient::TFeedClient(const std::string& path) : path_(path) {
   std::string dirError;
   if (!PrepareFeedSocketDir(path, false, dirError)) {
+    // The display creates its private directory when it starts: none yet means no display yet,
+    // which a Feed that waits for the display must be able to retry.
+    struct stat dirStat {};
+    const std::string dir = std::filesystem::path(path).parent_path().string();
+    if (lstat(dir.c_str(), &dirStat) != 0 && errno == ENOENT) {
+      throw TFeedError(TFeedError::TKind::NoDisplay, "no display answers on " + path);
+    }
     throw TFeedError(TFeedError::TKind::BadPath, "refusing the Feed socket: " + dirError);
   }
   sockaddr_un address{};

@@ -1,6 +1,7 @@
 #include "platform/FeedClient.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "platform/FeedFrame.h"
+#include "platform/FeedPath.h"
 #include "support/FakeFeedDisplay.h"
 #include "support/TempDir.h"
 
@@ -129,6 +131,15 @@ TEST(FeedClient, WaitsForADisplayThatIsStillStarting) {
   } catch (const TFeedError& error) {
     EXPECT_EQ(error.Kind(), TKind::NoDisplay);
   }
+}
+
+// The display creates its private fallback directory when it starts; a Feed started first must see
+// "no display yet" (and keep waiting), not a refused path.
+TEST(FeedClient, MissingPrivateDirectoryMeansNoDisplayYet) {
+  const std::string dir = orlex::FallbackFeedSocketDir(getuid());
+  struct stat st {};
+  if (lstat(dir.c_str(), &st) == 0) GTEST_SKIP() << dir << " exists on this machine";
+  EXPECT_EQ(KindOfConnecting(dir + "/orlexgauges.sock"), TKind::NoDisplay);
 }
 
 struct QuoteCase {
