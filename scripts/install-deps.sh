@@ -9,7 +9,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick
   fonts-liberation fonts-dejavu-core
-  locales
+  locales procps
 )
 
 missing=()
