@@ -9,21 +9,11 @@
 
 #include "app/FeedIntake.h"
 #include "app/FeedPackets.h"
+#include "tests/support/NullPidWindow.h"
 
 namespace {
 
 constexpr int kPids = 60;
-
-class TNullWindow : public TPidWindowBase {
- public:
-  void UpdateValue(const std::string&) override {}
-  void ShowPidWindow() override {}
-  void HidePidWindow() override {}
-  bool PidWindowVisible() const override { return false; }
-  bool CheckingEnabled() const override { return false; }
-  void SetCheckingEnabled(bool) override {}
-  TPidWindowSettings CurrentSettings() const override { return {}; }
-};
 
 class TNullHost : public TRegistryHost {
  public:
@@ -32,7 +22,7 @@ class TNullHost : public TRegistryHost {
   void DebugListing(const std::string& line) override { benchmark::DoNotOptimize(line.data()); }
   void ShowMessage(const std::string&) override {}
   void FailAndEnd(const std::string&) override { std::abort(); }
-  std::unique_ptr<TPidWindowBase> CreatePidWindow() override { return std::make_unique<TNullWindow>(); }
+  std::unique_ptr<TPidWindowBase> CreatePidWindow() override { return std::make_unique<TNullPidWindow>(); }
   void RestartCascade() override {}
   void CascadePidWindow(int) override {}
   void LoadPidWindowSettings(int) override {}

@@ -14,6 +14,7 @@
 #include "app/PidRegistry.h"
 #include "app/SlotLayout.h"
 #include "grid/CellGridBase.h"
+#include "tests/support/NullPidWindow.h"
 
 namespace {
 std::atomic<long long> liveBytes{0};
@@ -43,15 +44,9 @@ void operator delete[](void* p, std::size_t) noexcept { CountedFree(p); }
 
 namespace {
 
-class TValueWindow : public TPidWindowBase {
+class TValueWindow : public TNullPidWindow {
  public:
   void UpdateValue(const std::string& text) override { shown = text; }
-  void ShowPidWindow() override {}
-  void HidePidWindow() override {}
-  bool PidWindowVisible() const override { return false; }
-  bool CheckingEnabled() const override { return false; }
-  void SetCheckingEnabled(bool) override {}
-  TPidWindowSettings CurrentSettings() const override { return {}; }
   std::string shown;
 };
 

@@ -11,19 +11,14 @@
 #include "app/PidWindowLayout.h"
 #include "app/SettingsFile.h"
 #include "grid/CellGridBase.h"
+#include "tests/support/NullPidWindow.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class TStillWindow : public TPidWindowBase {
+class TStillWindow : public TNullPidWindow {
  public:
-  void UpdateValue(const std::string&) override {}
-  void ShowPidWindow() override {}
-  void HidePidWindow() override {}
-  bool PidWindowVisible() const override { return false; }
-  bool CheckingEnabled() const override { return false; }
-  void SetCheckingEnabled(bool) override {}
   TPidWindowSettings CurrentSettings() const override {
     return TPidWindowSettings{100, 200, 174, 150, 87.5, 65280, 255, true, 0, 15, "Arial"};
   }

@@ -13,6 +13,7 @@
 #include "app/PidRegistry.h"
 #include "app/SettingsSource.h"
 #include "grid/core/SystemGrid.h"
+#include "support/NullPidWindow.h"
 
 namespace {
 
@@ -33,17 +34,11 @@ class TMapSettings : public TSettingsSource {
   std::string ReadString(const std::string&, const std::string&, const std::string& d) const override { return d; }
 };
 
-class TRecordingWindow : public TPidWindowBase {
+class TRecordingWindow : public TNullPidWindow {
  public:
   explicit TRecordingWindow(int* live) : live_(live) { ++*live_; }
   ~TRecordingWindow() override { --*live_; }
   void UpdateValue(const std::string& text) override { values.push_back(text); }
-  void ShowPidWindow() override {}
-  void HidePidWindow() override {}
-  bool PidWindowVisible() const override { return false; }
-  bool CheckingEnabled() const override { return false; }
-  void SetCheckingEnabled(bool) override {}
-  TPidWindowSettings CurrentSettings() const override { return {}; }
   std::vector<std::string> values;
 
  private:
