@@ -157,8 +157,6 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   QColor QtColor(TColor color) const;
 
   // ---- Navigation: keys, mouse, wheel, scroll bars (CellGridNavigation.cpp) ----
-  TNavigationSettings Navigation;
-  TMouseActions MouseActions;
   TDragDropSettings DragDropSettings;
   bool EnableWheel = true;
   bool IntelliZoom = true;
