@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/PidGridSetup.h"
-#include "grid/CellGridBase.h"
+#include "app/core/PidGridSetup.h"
+#include "grid/core/CellGridBase.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "grid/CellGridBase.h"
-#include "grid/CellText.h"
+#include "grid/core/CellGridBase.h"
+#include "grid/core/CellText.h"
 
 namespace orlex::grid {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "grid/CellGridBase.h"
+#include "grid/core/CellGridBase.h"
 #include "grid/core/CellTextBlock.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "app/PidGridSetup.h"
+#include "app/core/PidGridSetup.h"
 
 #include <gtest/gtest.h>
 
-#include "grid/CellGridBase.h"
+#include "grid/core/CellGridBase.h"
 
 namespace {
 

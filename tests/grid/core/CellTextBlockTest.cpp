@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "grid/CellGridBase.h"
-#include "grid/core/SystemGrid.h"
+#include "grid/core/CellGridBase.h"
+#include "tests/grid/core/SystemGrid.h"
 
 namespace {
 
