@@ -168,8 +168,10 @@ class TCellGridBase {
   // Cells of a row joined by TAB, rows by CR LF, in which cells travel in drags, drops and pastes.
   //
   // The selected cells as such a block (no CR LF after the last row); rich-text cells give their
-  // plain text.
+  // plain text. Whole-row selection with entire-row drags (DragsEntireRows) gives every column.
   std::string SelectionText() const;
+  // Whether drags take entire rows: the widget answers its DragDropSettings.OleEntireRows.
+  virtual bool DragsEntireRows() const { return false; }
   // Writes a block into the cells from (col, row) on and returns the number of fields visited
   // (skipped ones included). Needs goEditing, Navigation.AllowClipboardAlways or
   // MouseActions.RangeSelectAndEdit, else writes nothing and returns 0. A cell is written when it is

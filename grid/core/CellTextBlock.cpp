@@ -115,8 +115,11 @@ struct TPasteWalk {
 }  // namespace
 
 std::string TCellGridBase::SelectionText() const {
-  // Whole-row selection with entire-row drags is not offered by this grid: the selection is the block.
-  const TGridRect rect = Selection();
+  TGridRect rect = Selection();
+  if ((Options & goRowSelect) && DragsEntireRows()) {
+    rect.Left = 0;
+    rect.Right = ColCount() - 1;
+  }
   std::string text;
   for (int row = rect.Top; row <= rect.Bottom; ++row) {
     for (int col = rect.Left; col <= rect.Right; ++col) {

@@ -188,6 +188,18 @@ TEST_F(PasteTextBlockTest, SelectionTextJoinsCellsWithTabsAndRowsWithCrLf) {
   grid.SetAnchor(1, 2);
   EXPECT_EQ(grid.SelectionText(), "a");
 
+  // Whole rows only with row selection and entire-row drags together.
+  struct TEntireRowsGrid : TCellGridBase {
+    bool DragsEntireRows() const override { return true; }
+  } rows;
+  rows.SetCells(0, 1, "d");
+  rows.SetCells(4, 1, "v");
+  rows.SetCurrentCell(2, 1);
+  rows.SetAnchor(2, 1);
+  EXPECT_EQ(rows.SelectionText(), "");
+  rows.Options |= goRowSelect;
+  EXPECT_EQ(rows.SelectionText(), "d\t\t\t\tv");
+
   // What a drag carries pastes back as the same block.
   grid.SetAnchor(2, 3);
   const std::string text = grid.SelectionText();
