@@ -5,6 +5,8 @@
 
 #include "grid/core/GridColor.h"
 
+namespace orlex::grid {
+
 // The Qt colour of a grid colour. System colours are looked up in the palette (button face ->
 // Button, highlight -> Highlight, highlight text -> HighlightedText, window text -> WindowText,
 // window -> Base, caption text -> WindowText, info background -> ToolTipBase, the others by the
@@ -14,3 +16,5 @@ QColor ColorToQColor(TColor color, const QPalette& palette);
 
 // The palette role that stands for system colour number `index`.
 QPalette::ColorRole SystemColorRole(std::uint8_t index);
+
+}  // namespace orlex::grid
