@@ -26,11 +26,7 @@ TTextBlockSize TextBlockSize(std::string_view text) {
           static_cast<int>(std::clamp<std::int64_t>(extraRows, INT_MIN, INT_MAX))};
 }
 
-}  // namespace orlex::grid
-
 namespace {
-
-using orlex::grid::kPasteGrowthLimit;
 
 // A pasted value that spans lines comes quoted, with its line breaks as LF (and vertical tabs for
 // CR LF): the quotes go, the vertical tabs become CR LF again.
@@ -192,3 +188,5 @@ int TCellGridBase::PasteTextBlock(int col, int row, const std::string& text) {
   }
   return static_cast<int>(real.count);
 }
+
+}  // namespace orlex::grid

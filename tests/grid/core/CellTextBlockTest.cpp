@@ -9,11 +9,9 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/grid/core/SystemGrid.h"
 
-namespace {
+using namespace orlex::grid;
 
-using orlex::grid::kPasteGrowthLimit;
-using orlex::grid::TextBlockSize;
-using orlex::grid::TTextBlockSize;
+namespace {
 
 struct TSizeCase {
   const char* name;
