@@ -18,12 +18,21 @@ namespace {
 
 QRect ToQRect(const THtmlRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
+QString Display(std::string_view text) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  }
+  return AnsiToDisplay(std::string(text));
+}
+
 // Drawing a piece far longer than its box could ever show costs time for nothing: a glyph is at
 // least a pixel wide in practice, so a box shows no more characters than it has pixels, plus slack.
 QString Visible(std::string_view text, int boxWidth) {
   const std::size_t limit = static_cast<std::size_t>(std::max(0, boxWidth)) + 256;
-  return AnsiToDisplay(std::string(text.substr(0, std::min(text.size(), limit * 4))));
+  return Display(text.substr(0, std::min(text.size(), limit * 4)));
 }
+
+constexpr std::size_t kMeasuredKept = 32;
 
 constexpr int kSmallIcon = 16;
 constexpr int kLargeIcon = 32;
@@ -51,7 +60,22 @@ const TCanvasFont& THtmlQtCanvas::Select(const THtmlFont& font) {
 
 int THtmlQtCanvas::TextWidth(const THtmlFont& font, std::string_view text) {
   const TCanvasFont& f = Select(font);
-  const QString shown = AnsiToDisplay(std::string(text));
+  for (const TMeasured& m : measured_) {
+    if (m.font == &f && m.text == text) return m.width;
+  }
+  const int width = MeasureWidth(f, text);
+  TMeasured entry{&f, std::string(text), width};
+  if (measured_.size() < kMeasuredKept) {
+    measured_.push_back(std::move(entry));
+  } else {
+    measured_[nextMeasured_] = std::move(entry);
+    nextMeasured_ = (nextMeasured_ + 1) % kMeasuredKept;
+  }
+  return width;
+}
+
+int THtmlQtCanvas::MeasureWidth(const TCanvasFont& f, std::string_view text) {
+  const QString shown = Display(text);
   if (!shown.contains(QChar(u'\t'))) return f.metrics.horizontalAdvance(shown);
   const std::u16string_view view(reinterpret_cast<const char16_t*>(shown.utf16()), static_cast<std::size_t>(shown.size()));
   return MeasureLine(view, true, TabStopWidth(f.layout), [&f](std::u16string_view run) {
@@ -62,14 +86,13 @@ int THtmlQtCanvas::TextWidth(const THtmlFont& font, std::string_view text) {
 
 int THtmlQtCanvas::TextHeight(const THtmlFont& font) { return Select(font).layout.lineHeight; }
 
-void THtmlQtCanvas::DrawTextPiece(const THtmlFont& font, std::string_view text, const THtmlRect& box, TColor color,
-                                  TColor background, bool ellipsis) {
+void THtmlQtCanvas::DrawTextPiece(const THtmlFont& font, std::string_view text, int width, const THtmlRect& box,
+                                  TColor color, TColor background, bool ellipsis) {
   if (!painter_ || box.Width() <= 0 || box.Height() <= 0) return;
   const TCanvasFont& f = Select(font);
   const QString shown = Visible(text, box.Width());
   const int height = f.layout.lineHeight;
   if (background != clNone) {
-    const int width = f.metrics.horizontalAdvance(shown);
     painter_->fillRect(ToQRect(box).intersected(QRect(box.Left, box.Bottom - height, width, height)),
                        colorOf_(background));
   }
@@ -83,6 +106,13 @@ void THtmlQtCanvas::DrawTextPiece(const THtmlFont& font, std::string_view text, 
     painter_->rotate(-font.Escapement / 10.0);
     painter_->drawText(QPoint(0, 0), shown);
     painter_->restore();
+    return;
+  }
+  if (width <= box.Width() && height <= box.Height() && !shown.contains(QChar(u'\t'))) {
+    // The common case: the piece lies wholly inside its box, so no clip and no layout are needed.
+    painter_->setFont(f.font);
+    painter_->setPen(colorOf_(color));
+    painter_->drawText(QPoint(box.Left, box.Bottom - f.metrics.descent()), shown);
     return;
   }
   canvas_.SetTextColor(colorOf_(color));

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "grid/HtmlPictures.h"
 #include "grid/TextCanvas.h"
@@ -26,7 +27,7 @@ class THtmlQtCanvas : public THtmlCanvas {
 
   int TextWidth(const THtmlFont& font, std::string_view text) override;
   int TextHeight(const THtmlFont& font) override;
-  void DrawTextPiece(const THtmlFont& font, std::string_view text, const THtmlRect& box, TColor color,
+  void DrawTextPiece(const THtmlFont& font, std::string_view text, int width, const THtmlRect& box, TColor color,
                      TColor background, bool ellipsis) override;
   void FillRect(const THtmlRect& rect, TColor color) override;
   void DrawPolyline(const std::vector<THtmlPoint>& points, TColor color) override;
@@ -43,6 +44,7 @@ class THtmlQtCanvas : public THtmlCanvas {
 
  private:
   const TCanvasFont& Select(const THtmlFont& font);
+  int MeasureWidth(const TCanvasFont& font, std::string_view text);
   THTMLPicture* Load(const THtmlPictureSource& source);
 
   TTextCanvas& canvas_;
@@ -52,6 +54,14 @@ class THtmlQtCanvas : public THtmlCanvas {
   QWidget* styleWidget_;
   TColorOf colorOf_;
   TColor entryBrush_;
+  // The last few widths measured: the drawing pass measures the pieces the measuring pass just did.
+  struct TMeasured {
+    const TCanvasFont* font;
+    std::string text;
+    int width;
+  };
+  std::vector<TMeasured> measured_;
+  std::size_t nextMeasured_ = 0;
   const TCanvasFont* last_ = nullptr;
   THtmlFont lastFont_;
   std::string pictureError_;

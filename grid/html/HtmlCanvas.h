@@ -26,10 +26,11 @@ class THtmlCanvas {
   virtual int TextWidth(const THtmlFont& font, std::string_view text) = 0;
   virtual int TextHeight(const THtmlFont& font) = 0;
 
-  // A text piece drawn single-line, bottom-aligned in box and clipped to it, starting at box.Left;
-  // background clNone draws transparently. ellipsis: shorten with "..." when wider than the box.
-  virtual void DrawTextPiece(const THtmlFont& font, std::string_view text, const THtmlRect& box, TColor color,
-                             TColor background, bool ellipsis) = 0;
+  // A text piece of the given measured width drawn single-line, bottom-aligned in box and clipped to
+  // it, starting at box.Left; background clNone draws transparently. ellipsis: shorten with "..."
+  // when wider than the box.
+  virtual void DrawTextPiece(const THtmlFont& font, std::string_view text, int width, const THtmlRect& box,
+                             TColor color, TColor background, bool ellipsis) = 0;
   virtual void FillRect(const THtmlRect& rect, TColor color) = 0;
   // Connected line segments, 1 pixel wide.
   virtual void DrawPolyline(const std::vector<THtmlPoint>& points, TColor color) = 0;

@@ -293,10 +293,11 @@ void THtmlLayout::Piece(TStyleState& st, TLineMetrics& line, TCursor& c, std::st
       const bool ellipsis = !wrap;
       if (st.shadow) {
         const int d = p_.ShadowOffset;
-        canvas_.DrawTextPiece(st.font, piece, {pieceBox.Left + d, pieceBox.Top + d, pieceBox.Right + d, pieceBox.Bottom + d},
+        canvas_.DrawTextPiece(st.font, piece, w,
+                              {pieceBox.Left + d, pieceBox.Top + d, pieceBox.Right + d, pieceBox.Bottom + d},
                               p_.ShadowColor, clNone, ellipsis);
       }
-      canvas_.DrawTextPiece(st.font, piece, pieceBox, st.font.Color, st.background, ellipsis);
+      canvas_.DrawTextPiece(st.font, piece, w, pieceBox, st.font.Color, st.background, ellipsis);
       if (st.inLink && FocusedLink(st)) r_.FocusAnchor = st.linkTarget;
       if (st.errorMark) {
         std::vector<THtmlPoint> zigzag;

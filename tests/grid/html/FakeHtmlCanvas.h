@@ -32,7 +32,7 @@ class TFakeHtmlCanvas : public THtmlCanvas {
     return chars * kPitch;
   }
   int TextHeight(const THtmlFont& font) override { return 2 * font.Size; }
-  void DrawTextPiece(const THtmlFont& font, std::string_view text, const THtmlRect& box, TColor color,
+  void DrawTextPiece(const THtmlFont& font, std::string_view text, int, const THtmlRect& box, TColor color,
                      TColor background, bool ellipsis) override {
     pieces.push_back({std::string(text), box, font, color, background, ellipsis});
   }
