@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/GridColor.h"
+#include "grid/core/GridColor.h"
 
 namespace orlex::grid {
 

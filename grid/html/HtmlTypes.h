@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "grid/GridColor.h"
-#include "grid/GridTypes.h"
+#include "grid/core/GridColor.h"
+#include "grid/core/GridTypes.h"
 
 namespace orlex::grid {
 

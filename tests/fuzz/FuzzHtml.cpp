@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/html/FakeHtmlCanvas.h"
+#include "tests/grid/html/FakeHtmlCanvas.h"
 #include "grid/html/HtmlLayout.h"
 #include "grid/html/HtmlMarkup.h"
 

@@ -7,7 +7,7 @@
 #include "grid/CellGrid.h"
 #include "grid/GridColorQt.h"
 #include "grid/HtmlPictures.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "tests/grid/GridPixels.h"
 #include "tests/grid/SystemGridWidget.h"
 

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <string>
 
-#include "grid/html/FakeHtmlCanvas.h"
+#include "tests/grid/html/FakeHtmlCanvas.h"
 #include "grid/html/HtmlLayout.h"
 #include "grid/html/HtmlPictureFile.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace orlex::grid {
 namespace {

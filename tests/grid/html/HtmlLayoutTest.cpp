@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "grid/html/HtmlLayout.h"
-#include "grid/html/FakeHtmlCanvas.h"
+#include "tests/grid/html/FakeHtmlCanvas.h"
 
 namespace orlex::grid {
 namespace {
