@@ -78,9 +78,12 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
   canvas_.SetPainter(nullptr);
   ++paintPassNumber_;
   if (!htmlPictureError_.empty()) {
-    // A resource picture that cannot be loaded is reported once, after the whole pass is painted.
-    const std::string error = std::exchange(htmlPictureError_, std::string());
-    throw orlex::grid::EHTMLPictureError(error);
+    // A resource picture that cannot be loaded is reported once, after the whole pass is painted:
+    // raised from its own queued call, so it reaches the application's error handler without
+    // unwinding through the paint machinery.
+    QMetaObject::invokeMethod(
+        this, [error = std::exchange(htmlPictureError_, std::string())] { throw orlex::grid::EHTMLPictureError(error); },
+        Qt::QueuedConnection);
   }
 }
 
