@@ -11,6 +11,8 @@
 #include "grid/CellGrid.h"
 #include "tests/grid/SystemGridWidget.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 std::string Description(int slot, bool html) {

@@ -30,6 +30,8 @@
 
 class QPainter;
 
+namespace orlex::grid {
+
 // Horizontal and vertical text inset used by painting and measuring.
 struct TCellTextMargin {
   int Horizontal = 2;
@@ -144,9 +146,9 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
 
   // ---- HTML cell text (CellGridHtml.cpp) ----
   // Pictures of HTML texts, by identifier, kept while the grid lives.
-  orlex::grid::THTMLPictureCache& HtmlPictures() { return htmlPictures_; }
+  THTMLPictureCache& HtmlPictures() { return htmlPictures_; }
   // Named pictures for IMG sources without ":"; none unless a form supplies one.
-  orlex::grid::TPictureContainer* PictureContainer = nullptr;
+  TPictureContainer* PictureContainer = nullptr;
   // Whether the point (viewport coordinates) lies on an inline control of an HTML cell text.
   bool HtmlControlAt(int col, int row, const QPoint& point);
 
@@ -303,7 +305,7 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   bool singleBorder_ = true;
   bool ctl3D_ = true;
   TTextCanvas canvas_;
-  orlex::grid::THTMLPictureCache htmlPictures_;
+  THTMLPictureCache htmlPictures_;
   std::string htmlPictureError_;  // raised once the paint pass is complete
   std::pair<int, int> htmlControlDown_{-1, -1};  // cell whose inline control the left button holds
 
@@ -324,3 +326,5 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   QPointer<QWidget> owner_;
   QSize ownerSize_;
 };
+
+}  // namespace orlex::grid

@@ -6,10 +6,7 @@
 #include "grid/HtmlCanvasQt.h"
 #include "grid/html/HtmlLayout.h"
 
-using orlex::grid::DrawHTMLText;
-using orlex::grid::THtmlParams;
-using orlex::grid::THtmlQtCanvas;
-using orlex::grid::THtmlRect;
+namespace orlex::grid {
 
 namespace {
 
@@ -44,7 +41,7 @@ QSize TCellGrid::MeasureHtmlText(const std::string& text, const QRect& rect, con
   params.Rect = ToHtmlRect(rect);
   params.MeasureOnly = true;
   params.WordWrap = wrap;
-  const orlex::grid::THtmlResult result = DrawHTMLText(canvas, text, params);
+  const THtmlResult result = DrawHTMLText(canvas, text, params);
   // A resource picture error met while measuring is raised with the next paint pass.
   if (htmlPictureError_.empty()) htmlPictureError_ = canvas.PictureError();
   return QSize(result.Width, result.Height);
@@ -74,3 +71,5 @@ bool TCellGrid::HtmlControlAt(int col, int row, const QPoint& point) {
   params.WordWrap = !EnhTextSize;
   return !DrawHTMLText(canvas, text, params).ControlType.empty();
 }
+
+}  // namespace orlex::grid

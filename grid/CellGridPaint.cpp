@@ -6,6 +6,8 @@
 
 #include "grid/CellGrid.h"
 
+namespace orlex::grid {
+
 namespace {
 
 // Text layout flags of the cell alignments.
@@ -290,3 +292,5 @@ void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawSt
   if (style.WordWrap) flags |= DT_WORDBREAK;
   canvas_.DrawText(shown, rect, flags);
 }
+
+}  // namespace orlex::grid

@@ -11,6 +11,8 @@
 #include "tests/grid/GridPixels.h"
 #include "tests/grid/SystemGridWidget.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 constexpr TColor kValueColor = 0x8CF0F9;
@@ -124,11 +126,11 @@ TEST_F(CellGridHtmlTest, InlineControlsAreFoundByTheHitTest) {
 }
 
 TEST(HtmlPictureTest, ResourceErrorsCarryTheLoadersTexts) {
-  orlex::grid::THTMLPicture picture;
+  THTMLPicture picture;
   try {
     picture.LoadFromResource("no-such-picture");
     FAIL() << "a missing resource must raise";
-  } catch (const orlex::grid::EHTMLPictureError& error) {
+  } catch (const EHTMLPictureError& error) {
     EXPECT_STREQ(error.what(), "Could not create image stream");
   }
   EXPECT_TRUE(picture.Empty());
