@@ -58,10 +58,10 @@ set(CPACK_PACKAGE_NAME orlexgauges)
 set(CPACK_PACKAGE_VENDOR "Orlex Gauges")
 set(CPACK_PACKAGE_CONTACT "Orlex Gauges developers <orlexgauges@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Shows the parameters that a local Feed program sends over a Unix socket in a grid and in floating\n"
-    "gauges that colour against a threshold. Includes the orlex-feed command-line Feed, the Feed client\n"
-    "library (C and C++, with CMake and pkg-config files) and a Python Feed module.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Shows the parameters that a local Feed program sends over a Unix socket in a grid and in\n"
+       "floating gauges that colour against a threshold. Includes the orlex-feed command-line Feed, the\n"
+       "Feed client library (C and C++, with CMake and pkg-config files) and a Python Feed module.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -71,4 +71,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${PROJECT_BINARY_DIR}/platform")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-dejavu-core, python3")
 set(CPACK_STRIP_FILES ON)
+# Packaging and installing take what has been built; building everything (tests included) first is
+# the build's business.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 include(CPack)
