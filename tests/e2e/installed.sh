@@ -25,28 +25,11 @@ for option in $("$feed" --help | grep -o -- '--[a-z-]*' | sort -u); do
   grep -q -- "${option//-/\\\\-}" "$prefix/share/man/man1/orlex-feed.1" || fail "orlex-feed.1 lacks $option"
 done
 
-start_xvfb
-start_display "$prefix/bin/orlexgauges"
-E2E_FEED=$feed
-expect_send 1 send 0 '2;k1;"Oil temp";1;k2;d2;2;'
-expect_send 1 send 1 'k1,80;k2,3;'
-
-# Every window carries the icon.
-window=$(xdotool search --onlyvisible --name '^Orlex Gauges$' | head -1)
-xprop -id "$window" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) = ' || fail "the main window has no icon"
-
-# The Python example with the installed module.
-out=$(PYTHONPATH=$prefix/lib/python3/dist-packages python3 "$prefix/share/doc/orlexgauges/examples/feed_example.py" 2 10 2>&1) ||
-  fail "Python example: $out"
-[[ "$out" == *"2 PID packets sent"* ]] || fail "Python example: $out"
-
 # The C example built against the installed library with pkg-config.
 export PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name orlexfeed.pc)")
 libdir=$(pkg-config --variable=libdir orlexfeed)
 cc -Wall -Werror "$prefix/share/doc/orlexgauges/examples/feed_example.c" $(pkg-config --cflags --libs orlexfeed) \
   -Wl,-rpath,"$libdir" -o "$E2E_DIR/c_feed" 2>"$E2E_DIR/cc.out" || fail "C example does not build: $(cat "$E2E_DIR/cc.out")"
-out=$("$E2E_DIR/c_feed" 2 10 2>&1) || fail "C example: $out"
-[[ "$out" == *"2 PID packets sent"* ]] || fail "C example: $out"
 
 # Outside CMake projects: the C++ client through find_package, the C one through add_subdirectory.
 mkdir -p "$E2E_DIR/found" "$E2E_DIR/added"
@@ -80,10 +63,36 @@ outside_build() {  # DIR [cmake arguments...]
   cmake --build "$dir/build" -j2 >"$dir/build.out" 2>&1 || fail "build $dir: $(cat "$dir/build.out")"
 }
 outside_build "$E2E_DIR/found" -DCMAKE_PREFIX_PATH="$prefix"
-[[ "$("$E2E_DIR/found/build/found")" == 1 ]] || fail "find_package project did not get 1"
 # No Qt, no X11, no test framework for a Feed that only wants the client.
 outside_build "$E2E_DIR/added" -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
   -DCMAKE_DISABLE_FIND_PACKAGE_X11=ON
+
+# Everything is built: now the display, whose watchdog gives each Feed 17 seconds.
+start_xvfb
+start_display "$prefix/bin/orlexgauges"
+E2E_FEED=$feed
+expect_send 1 send 0 '2;k1;"Oil temp";1;k2;d2;2;'
+expect_send 1 send 1 'k1,80;k2,3;'
+
+# Every window carries the icon; the main window may take a moment to be mapped.
+has_icon=
+for ((i = 0; i < 50; i++)); do
+  for window in $(xdotool search --onlyvisible --name '^Orlex Gauges$' 2>/dev/null); do
+    xprop -id "$window" _NET_WM_ICON 2>/dev/null | grep -q '_NET_WM_ICON(CARDINAL) = ' && has_icon=yes
+  done
+  [[ -n "$has_icon" ]] && break
+  sleep 0.1
+done
+[[ -n "$has_icon" ]] || fail "the main window has no icon"
+
+# The Python example with the installed module.
+out=$(PYTHONPATH=$prefix/lib/python3/dist-packages python3 "$prefix/share/doc/orlexgauges/examples/feed_example.py" 2 10 2>&1) ||
+  fail "Python example: $out"
+[[ "$out" == *"2 PID packets sent"* ]] || fail "Python example: $out"
+
+out=$("$E2E_DIR/c_feed" 2 10 2>&1) || fail "C example: $out"
+[[ "$out" == *"2 PID packets sent"* ]] || fail "C example: $out"
+[[ "$("$E2E_DIR/found/build/found")" == 1 ]] || fail "find_package project did not get 1"
 out=$("$E2E_DIR/added/build/added" 1 10 2>&1) || fail "add_subdirectory project: $out"
 [[ "$out" == *"1 PID packets sent"* ]] || fail "add_subdirectory project: $out"
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/FeedFrame.h"
-#include "support/FakeFeedDisplay.h"
-#include "support/RunProgram.h"
-#include "support/TempDir.h"
+#include "tests/support/FakeFeedDisplay.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

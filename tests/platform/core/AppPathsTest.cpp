@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "platform/FeedFrame.h"
-#include "support/FakeFeedDisplay.h"
-#include "support/TempDir.h"
+#include "tests/support/FakeFeedDisplay.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
