@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "platform/FeedClient.h"
 #include "platform/FeedFrame.h"
+#include "platform/FeedPath.h"
 #include "tests/support/FakeFeedDisplay.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -85,5 +89,27 @@ TEST_P(FeedExample, SaysSoWhenNoDisplayAnswers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, FeedExample, testing::Values("C", "Python"));
+
+// The Python module finds the display and quotes fields by the same rules as the C and C++ client.
+struct PathCase {
+  const char* socket;      // $ORLEXGAUGES_SOCKET, "" for unset
+  const char* runtimeDir;  // $XDG_RUNTIME_DIR, "" for unset
+};
+
+class PythonModule : public testing::TestWithParam<PathCase> {};
+
+TEST_P(PythonModule, FindsTheSocketAsTheLibraryDoes) {
+  const TProgramRun run = RunProgram(
+      {"python3", "-c", "import orlexfeed; print(orlexfeed.socket_path() + '|' + orlexfeed.quote_field('say \"hi\"; ok'))"},
+      {std::string("ORLEXGAUGES_SOCKET=") + GetParam().socket, std::string("XDG_RUNTIME_DIR=") + GetParam().runtimeDir,
+       "PYTHONPATH=" + Env("ORLEX_SOURCE_DIR") + "/platform/python"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, orlex::FeedSocketPathFrom(GetParam().socket, GetParam().runtimeDir, ::getuid()) + "|" +
+                         orlex::QuoteFeedField("say \"hi\"; ok") + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PythonModule,
+                         testing::Values(PathCase{"/tmp/x/feed.sock", "/run/user/1"}, PathCase{"", "/run/user/1"},
+                                         PathCase{"", "relative/dir"}, PathCase{"", ""}));
 
 }  // namespace
