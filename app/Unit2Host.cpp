@@ -5,6 +5,8 @@
 #include "app/pidwindow.h"
 #include "app/Unit2.h"
 
+namespace orlex::app {
+
 std::int32_t TForm2::FeedMessage(std::uint32_t msg, std::uint32_t data, const std::string& text) {
   switch (msg) {
     case WM_COPYDATA:
@@ -44,21 +46,23 @@ void TForm2::CascadePidWindow(int n) {
 }
 
 void TForm2::LoadPidWindowSettings(int n) {
-  if (const PidRecord* pid = table_.Record(n)) ::LoadPidWindowSettings(settings_.SettingsFile(), *pid, this);
+  if (const PidRecord* pid = table_.Record(n)) app::LoadPidWindowSettings(settings_.SettingsFile(), *pid, this);
 }
 
-void TForm2::ResetGrid() { ::ResetGrid(*pidgrid, table_); }
+void TForm2::ResetGrid() { app::ResetGrid(*pidgrid, table_); }
 
-void TForm2::RestoreGridPosition(int n) { ::RestoreGridPosition(*pidgrid, table_, settings_.SettingsFile(), n); }
+void TForm2::RestoreGridPosition(int n) { app::RestoreGridPosition(*pidgrid, table_, settings_.SettingsFile(), n); }
 
 void TForm2::PlaceUnplacedPids() {
-  ::PlaceUnplacedPids(*pidgrid, table_, [this](const std::string& text) { ShowMessage(text); });
+  app::PlaceUnplacedPids(*pidgrid, table_, [this](const std::string& text) { ShowMessage(text); });
 }
 
-void TForm2::RefreshGridValues() { ::RefreshGridValues(*pidgrid, table_); }
+void TForm2::RefreshGridValues() { app::RefreshGridValues(*pidgrid, table_); }
 
 void TForm2::OpenSettingsFile() { settings_.OpenSettingsFile(); }
 
 void TForm2::SaveSettings() { settings_.SaveSettings(Grid(), table_); }
 
 void TForm2::DeleteINIFile1Click() { settings_.DeleteIniFile(); }
+
+}  // namespace orlex::app

@@ -6,6 +6,8 @@
 #include "app/core/FeedPackets.h"
 #include "app/core/PidInit.h"
 
+namespace orlex::app {
+
 int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view text) {
   std::vector<std::string>& fields = table.FieldList;
   SplitFields(text, fields);
@@ -77,3 +79,5 @@ int DispatchFeedMessage(TPidTable& table, TRegistryHost& host, std::uint32_t msg
       return 0;
   }
 }
+
+}  // namespace orlex::app

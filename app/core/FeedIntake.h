@@ -7,6 +7,8 @@
 #include "app/core/PidRegistry.h"
 #include "app/core/RegistryHost.h"
 
+namespace orlex::app {
+
 // Message numbers the Feed sends.
 inline constexpr std::uint32_t kWmCopyData = 0x4A;
 inline constexpr std::uint32_t kWmHideAllPids = 0x464;
@@ -31,3 +33,5 @@ int WMCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const 
 // control messages; any other number is answered 0.
 int DispatchFeedMessage(TPidTable& table, TRegistryHost& host, std::uint32_t msg, std::uint32_t data,
                         const std::string& text);
+
+}  // namespace orlex::app

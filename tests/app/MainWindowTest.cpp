@@ -28,6 +28,9 @@
 #include "platform/ProcessEnd.h"
 #include "tests/support/TempDir.h"
 
+using namespace orlex::grid;
+using namespace orlex::app;
+
 namespace {
 
 struct TProcessEnded {};

@@ -10,6 +10,8 @@
 
 #include "app/core/FeedIntake.h"
 
+using namespace orlex::app;
+
 namespace {
 
 void Check(bool condition) {

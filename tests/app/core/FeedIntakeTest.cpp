@@ -8,6 +8,8 @@
 
 #include "tests/app/core/FeedFakes.h"
 
+using namespace orlex::app;
+
 using namespace std::string_literals;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;

@@ -15,6 +15,9 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/support/LocaleGuard.h"
 
+using namespace orlex::grid;
+using namespace orlex::app;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -15,6 +15,9 @@
 #include "tests/grid/core/SystemGrid.h"
 #include "tests/support/NullPidWindow.h"
 
+using namespace orlex::grid;
+using namespace orlex::app;
+
 namespace {
 
 class TMapSettings : public TSettingsSource {
