@@ -31,12 +31,6 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   Q_OBJECT
 
  public:
-  // Feed messages by number.
-  static constexpr std::uint32_t WM_COPYDATA = 0x4A;
-  static constexpr std::uint32_t WM_HIDEALLPIDS = 0x464;
-  static constexpr std::uint32_t WM_DISABLECHECKING = 0x465;
-  static constexpr std::uint32_t WM_ENABLECHECKING = 0x466;
-
   static constexpr int kClientWidth = 790;
   static constexpr int kClientHeight = 592;
   static constexpr int kWatchdogLimit = 16;

@@ -7,33 +7,21 @@
 
 namespace orlex::app {
 
+// Every Feed message goes through the one dispatch of the intake; the handlers below are its entries
+// by name, for the main window's own callers.
 std::int32_t TForm2::FeedMessage(std::uint32_t msg, std::uint32_t data, const std::string& text) {
-  switch (msg) {
-    case WM_COPYDATA:
-      return WMCopyData(data, text);
-    case WM_HIDEALLPIDS:
-      WMHideAllPids();
-      return 0;
-    case WM_DISABLECHECKING:
-      WMDisableChecking();
-      return 0;
-    case WM_ENABLECHECKING:
-      WMEnableChecking();
-      return 0;
-    default:
-      return 0;
-  }
+  return DispatchFeedMessage(table_, *this, msg, data, text);
 }
 
 std::int32_t TForm2::WMCopyData(std::uint32_t kind, const std::string& text) {
-  return DispatchFeedMessage(table_, *this, WM_COPYDATA, kind, text);
+  return app::WMCopyData(table_, *this, kind, text);
 }
 
-void TForm2::WMHideAllPids() { DispatchFeedMessage(table_, *this, WM_HIDEALLPIDS, 0, {}); }
+void TForm2::WMHideAllPids() { FeedMessage(orlex::kMsgHideAll, 0, {}); }
 
-void TForm2::WMDisableChecking() { DispatchFeedMessage(table_, *this, WM_DISABLECHECKING, 0, {}); }
+void TForm2::WMDisableChecking() { FeedMessage(orlex::kMsgDisableChecking, 0, {}); }
 
-void TForm2::WMEnableChecking() { DispatchFeedMessage(table_, *this, WM_ENABLECHECKING, 0, {}); }
+void TForm2::WMEnableChecking() { FeedMessage(orlex::kMsgEnableChecking, 0, {}); }
 
 std::unique_ptr<TPidWindowBase> TForm2::CreatePidWindow() {
   return std::make_unique<TPidWnd>(this, [this] { WMHideAllPids(); });

@@ -6,14 +6,9 @@
 
 #include "app/core/PidRegistry.h"
 #include "app/core/RegistryHost.h"
+#include "platform/FeedFrame.h"
 
 namespace orlex::app {
-
-// Message numbers the Feed sends.
-inline constexpr std::uint32_t kWmCopyData = 0x4A;
-inline constexpr std::uint32_t kWmHideAllPids = 0x464;
-inline constexpr std::uint32_t kWmDisableChecking = 0x465;
-inline constexpr std::uint32_t kWmEnableChecking = 0x466;
 
 // Packet kinds of a copy-data message.
 inline constexpr std::uint32_t kInitPacket = 0;
