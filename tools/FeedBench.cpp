@@ -30,10 +30,16 @@ std::string Key(const std::string& prefix, int i) {
   return prefix + number;
 }
 
-std::string BenchInitPacket(const std::string& prefix) {
+std::string BenchDescription(int i, bool html) {
+  const std::string n = std::to_string(i);
+  if (!html) return "Bench PID " + n;
+  return "<B>Bench</B> <FONT COLOR=\"clred\">PID " + n + "</FONT> <A HREF=\"pid:" + n + "\">info</A>";
+}
+
+std::string BenchInitPacket(const std::string& prefix, bool html) {
   std::string text = std::to_string(kBenchPids) + ";";
   for (int i = 1; i <= kBenchPids; ++i) {
-    text += Key(prefix, i) + ";" + orlex::QuoteFeedField("Bench PID " + std::to_string(i)) + ";" + std::to_string(i) + ";";
+    text += Key(prefix, i) + ";" + orlex::QuoteFeedField(BenchDescription(i, html)) + ";" + std::to_string(i) + ";";
   }
   return text;
 }
@@ -88,9 +94,10 @@ bool IsBenchKeyPrefix(const std::string& prefix) {
   return true;
 }
 
-TBenchFigures RunBench(orlex::TFeedClient& client, size_t count, const std::string& keysPrefix) {
+TBenchFigures RunBench(orlex::TFeedClient& client, size_t count, const std::string& keysPrefix,
+                       bool htmlDescriptions) {
   TBenchFigures figures;
-  if (client.SendPacket(0, BenchInitPacket(keysPrefix)) != 1) {
+  if (client.SendPacket(0, BenchInitPacket(keysPrefix, htmlDescriptions)) != 1) {
     ++figures.notOne;
   }
   const std::vector<std::string> packets = BenchValuePackets(keysPrefix);

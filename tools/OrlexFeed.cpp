@@ -55,6 +55,7 @@ Options:
   --interval MS      demo: milliseconds between PID packets (default 200).
   --count N          bench: number of PID packets timed (default 20000).
   --keys-prefix TEXT bench: keys are TEXT01 to TEXT60 (default P); no blanks, ";", "," or '"'.
+  --html             bench: descriptions with HTML tags (bold, a colour and a link) instead of plain text.
   --help             Show this text.
   --version          Show the version.
 Every option taking a value may also be written --option=value.
@@ -73,6 +74,7 @@ struct TOptions {
   std::optional<long> intervalMs;
   std::optional<size_t> count;
   std::optional<std::string> keysPrefix;
+  bool html = false;
   bool help = false;
   bool version = false;
   std::vector<std::string> words;  // the mode and its arguments
@@ -130,6 +132,8 @@ TOptions ParseOptions(int argc, char** argv) {
     } else if (arg == "--interval") {
       options.intervalMs = ParseNumber<long>(value(), "--interval");
       if (*options.intervalMs < 1 || *options.intervalMs > 3600000) throw TUsageError{"--interval is out of range"};
+    } else if (arg == "--html") {
+      options.html = true;
     } else if (arg == "--count") {
       options.count = ParseNumber<size_t>(value(), "--count");
       if (*options.count == 0) throw TUsageError{"--count must be at least 1"};
@@ -220,7 +224,7 @@ int RunBench(const TOptions& options) {
   orlexfeed::TBenchFigures display;
   {
     orlex::TFeedClient client = ConnectTo(options);
-    display = orlexfeed::RunBench(client, count, prefix);
+    display = orlexfeed::RunBench(client, count, prefix, options.html);
   }
   PrintFigures("display:", display);
   std::fflush(stdout);
@@ -237,6 +241,7 @@ int Run(const TOptions& options) {
   const auto expectArguments = [&](size_t least, size_t most) {
     if (w.size() - 1 < least || w.size() - 1 > most) throw TUsageError{"wrong number of arguments for " + mode};
   };
+  if (options.html && mode != "bench") throw TUsageError{"--html belongs to bench"};
   if ((options.intervalMs && mode != "demo") || (options.count && mode != "bench")) {
     throw TUsageError{options.intervalMs ? "--interval belongs to demo" : "--count belongs to bench"};
   }
