@@ -1,4 +1,5 @@
 // Orlex Gauges: the display for a Feed's stream of PID values.
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <clocale>
@@ -48,6 +49,15 @@ void StartStats(QObject* owner, const grid::TCellGrid* grid) {
   timer->start(1000);
 }
 
+// The icon of every window, from the same picture the desktop's icon theme gets installed.
+QIcon ApplicationIcon() {
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QString(":/icons/hicolor/%1x%1/apps/orlexgauges.png").arg(size), QSize(size, size));
+  }
+  return icon;
+}
+
 }  // namespace
 }  // namespace orlex::app
 
@@ -56,6 +66,8 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   TOrlexApplication app(argc, argv);
   app.setApplicationName("Orlex Gauges");
+  app.setDesktopFileName("orlexgauges");
+  app.setWindowIcon(ApplicationIcon());
   // The main window's close ends the program, not the last window that happens to be open.
   app.setQuitOnLastWindowClosed(false);
   // Qt sets the locale again while it starts; numbers and time stamps follow the user's.

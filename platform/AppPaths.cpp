@@ -25,9 +25,17 @@ std::string FallbackDir(const char* xdgVariable, const char* homeRelative) {
   return dir.string();
 }
 
+// An installed copy sits in PREFIX/bin beside PREFIX/share/applications/orlexgauges.desktop. Its
+// directory may well be writable (root running /usr/bin/orlexgauges), but its files belong to the user.
+bool IsInstalledCopy(const std::string& executableDir) {
+  std::error_code ignored;
+  const std::filesystem::path dir(executableDir);
+  return std::filesystem::exists(dir / ".." / "share" / "applications" / "orlexgauges.desktop", ignored);
+}
+
 std::string PathIn(const std::string& executableDir, const char* xdgVariable, const char* homeRelative,
                    const char* fileName) {
-  if (!executableDir.empty() && access(executableDir.c_str(), W_OK) == 0) {
+  if (!executableDir.empty() && access(executableDir.c_str(), W_OK) == 0 && !IsInstalledCopy(executableDir)) {
     return (std::filesystem::path(executableDir) / fileName).string();
   }
   return (std::filesystem::path(FallbackDir(xdgVariable, homeRelative)) / fileName).string();

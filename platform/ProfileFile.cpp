@@ -60,6 +60,34 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   return !in.bad();
 }
 
+bool IsBlankLine(std::string_view line) {
+  for (char c : line) {
+    if (c != ' ' && c != '\t' && c != '\r') return false;
+  }
+  return true;
+}
+
+// `text` without the blank lines at its end; a last line without a line end keeps its text.
+std::string WithoutTrailingBlankLines(std::string_view text) {
+  while (!text.empty()) {
+    std::size_t end = text.size();
+    if (text[end - 1] == '\n') --end;
+    const std::size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
+    const std::size_t lineStart = (start == std::string_view::npos || end == 0) ? 0 : start + 1;
+    if (!IsBlankLine(text.substr(lineStart, end - lineStart))) break;
+    text = text.substr(0, lineStart);
+  }
+  return std::string(text);
+}
+
+// Appends a piece of file text as its own block, ending it with a line end when its last line has none.
+void AppendBlock(std::string& out, std::string_view block) {
+  if (block.empty()) return;
+  if (!out.empty()) out += "\r\n";
+  out += block;
+  if (out.back() != '\n') out += "\r\n";
+}
+
 bool WriteAll(int fd, const std::string& text) {
   const char* data = text.data();
   std::size_t left = text.size();
@@ -142,6 +170,35 @@ std::optional<int> ProfileTextToInt(std::string_view text) {
   return static_cast<int>(result);
 }
 
+TProfileText SplitProfileText(std::string_view contents) {
+  TProfileText result;
+  std::size_t pieceStart = 0;
+  std::optional<std::string> pieceName;  // nullopt while in the preamble
+  const auto closePiece = [&](std::size_t end) {
+    std::string text = WithoutTrailingBlankLines(contents.substr(pieceStart, end - pieceStart));
+    if (pieceName) {
+      result.sections.push_back(TProfileSectionText{*pieceName, std::move(text)});
+    } else {
+      result.preamble = std::move(text);
+    }
+  };
+  std::size_t lineStart = 0;
+  while (lineStart < contents.size()) {
+    const std::size_t newline = contents.find('\n', lineStart);
+    const std::size_t next = newline == std::string_view::npos ? contents.size() : newline + 1;
+    std::string_view line = contents.substr(lineStart, next - lineStart);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    if (const auto name = SectionName(TrimBlanks(line))) {
+      closePiece(lineStart);
+      pieceStart = lineStart;
+      pieceName = std::string(*name);
+    }
+    lineStart = next;
+  }
+  closePiece(contents.size());
+  return result;
+}
+
 std::optional<std::string> TProfileReader::ReadValue(std::string_view section, std::string_view key) const {
   std::string contents;
   if (!ReadWholeFile(path_, contents)) return std::nullopt;
@@ -186,6 +243,28 @@ double TProfileReader::ReadFloat(std::string_view section, std::string_view key,
   double result = defaultValue;
   if (value && !value->empty() && TextToFloat(*value, result)) return result;
   return defaultValue;
+}
+
+TProfileText TProfileReader::ReadText() const {
+  const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return {};
+    throw std::runtime_error("Unable to read " + path_);
+  }
+  std::string contents;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      throw std::runtime_error("Unable to read " + path_);
+    }
+    contents.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return SplitProfileText(contents);
 }
 
 bool TProfileWriter::IsWritableName(std::string_view name) {
@@ -244,11 +323,13 @@ void TProfileWriter::WriteFloat(std::string_view section, std::string_view key, 
 
 std::string TProfileWriter::Text() const {
   std::string text;
+  AppendBlock(text, preamble_);
   for (const TSection& section : sections_) {
-    if (!text.empty()) text += "\r\n";
-    text += "[" + section.name + "]\r\n";
-    for (const auto& [name, value] : section.values) text += name + "=" + value + "\r\n";
+    std::string block = "[" + section.name + "]\r\n";
+    for (const auto& [name, value] : section.values) block += name + "=" + value + "\r\n";
+    AppendBlock(text, block);
   }
+  for (const std::string& kept : kept_) AppendBlock(text, kept);
   return text;
 }
 

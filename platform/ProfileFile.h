@@ -23,6 +23,18 @@ bool ProfileNamesEqual(std::string_view a, std::string_view b);
 // 32 bits, gives nullopt.
 std::optional<int> ProfileTextToInt(std::string_view text);
 
+// A file's text cut at its section lines, each piece exactly as it stands in the file (its own line
+// ends included), so that it can be written back unchanged.
+struct TProfileSectionText {
+  std::string name;  // as in the "[name]" line, blanks inside the brackets removed
+  std::string text;  // from the "[name]" line up to the next section line, blank lines at its end left out
+};
+struct TProfileText {
+  std::string preamble;  // the lines before the first section, blank lines at its end left out
+  std::vector<TProfileSectionText> sections;  // in file order
+};
+TProfileText SplitProfileText(std::string_view contents);
+
 // Reads values. Every read opens and parses the file afresh, so a reader kept open for a long time
 // sees what has been written since, and a file that has gone gives the defaults.
 class TProfileReader {
@@ -41,6 +53,11 @@ class TProfileReader {
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
   // Locale decimal separator; an empty, missing or unconvertible value gives the default.
   double ReadFloat(std::string_view section, std::string_view key, double defaultValue) const;
+
+  // The whole file cut into sections; empty when there is no file. Throws
+  // std::runtime_error("Unable to read <path>") when the file exists but cannot be read, so that a
+  // caller about to replace it does not take it for empty.
+  TProfileText ReadText() const;
 
  private:
   std::string path_;
@@ -67,6 +84,11 @@ class TProfileWriter {
   // General format, up to 15 significant digits, locale decimal separator.
   void WriteFloat(std::string_view section, std::string_view key, double value);
 
+  // Pieces of an old file carried over unchanged: the preamble goes before the written sections, kept
+  // sections after them in the order kept. Each piece is separated from its neighbours by a blank line.
+  void KeepPreamble(std::string text) { preamble_ = std::move(text); }
+  void KeepSection(std::string text) { kept_.push_back(std::move(text)); }
+
   // The file as Commit() writes it.
   std::string Text() const;
 
@@ -82,6 +104,8 @@ class TProfileWriter {
 
   std::string path_;
   std::vector<TSection> sections_;
+  std::string preamble_;
+  std::vector<std::string> kept_;
 };
 
 }  // namespace orlex

@@ -3,9 +3,9 @@
 # Without a display (no $DISPLAY) it starts its own Xvfb on :77 and says how to look at it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target orlexgauges orlex-feed
+bash scripts/install-deps.sh --demo
+cmake --preset demo >/dev/null
+cmake --build --preset demo -j"$(nproc)"
 
 if [[ -z "${DISPLAY:-}" ]]; then
   export DISPLAY=:77

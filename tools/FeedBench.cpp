@@ -24,10 +24,10 @@ constexpr int kBenchPids = 60;
 constexpr size_t kWarmUp = 200;
 constexpr size_t kDistinctPackets = 64;
 
-std::string Key(int i) {
-  char key[8];
-  std::snprintf(key, sizeof(key), "P%02d", i);
-  return key;
+std::string Key(const std::string& prefix, int i) {
+  char number[8];
+  std::snprintf(number, sizeof(number), "%02d", i);
+  return prefix + number;
 }
 
 std::string BenchDescription(int i, bool html) {
@@ -36,21 +36,21 @@ std::string BenchDescription(int i, bool html) {
   return "<B>Bench</B> <FONT COLOR=\"clred\">PID " + n + "</FONT> <A HREF=\"pid:" + n + "\">info</A>";
 }
 
-std::string BenchInitPacket(bool html) {
+std::string BenchInitPacket(const std::string& prefix, bool html) {
   std::string text = std::to_string(kBenchPids) + ";";
   for (int i = 1; i <= kBenchPids; ++i) {
-    text += Key(i) + ";" + orlex::QuoteFeedField(BenchDescription(i, html)) + ";" + std::to_string(i) + ";";
+    text += Key(prefix, i) + ";" + orlex::QuoteFeedField(BenchDescription(i, html)) + ";" + std::to_string(i) + ";";
   }
   return text;
 }
 
 // Packets are made before the clock starts, so only the round trips are measured.
-std::vector<std::string> BenchValuePackets() {
+std::vector<std::string> BenchValuePackets(const std::string& prefix) {
   std::vector<std::string> packets;
   for (size_t n = 0; n < kDistinctPackets; ++n) {
     std::string text;
     for (int i = 1; i <= kBenchPids; ++i) {
-      text += Key(i) + "," + FormatDecimal(100.0 + 7.3 * i + 1.1 * static_cast<double>(n), 1, ".") + ";";
+      text += Key(prefix, i) + "," + FormatDecimal(100.0 + 7.3 * i + 1.1 * static_cast<double>(n), 1, ".") + ";";
     }
     packets.push_back(std::move(text));
   }
@@ -85,12 +85,22 @@ void EchoOneConnection(int listenFd) {
 
 }  // namespace
 
-TBenchFigures RunBench(orlex::TFeedClient& client, size_t count, bool htmlDescriptions) {
+bool IsBenchKeyPrefix(const std::string& prefix) {
+  if (prefix.empty()) return false;
+  for (const char c : prefix) {
+    // Bytes that would split or quote a field, or cut the key from its value in a PID packet.
+    if (static_cast<unsigned char>(c) <= 32 || c == ';' || c == ',' || c == '"') return false;
+  }
+  return true;
+}
+
+TBenchFigures RunBench(orlex::TFeedClient& client, size_t count, const std::string& keysPrefix,
+                       bool htmlDescriptions) {
   TBenchFigures figures;
-  if (client.SendPacket(0, BenchInitPacket(htmlDescriptions)) != 1) {
+  if (client.SendPacket(0, BenchInitPacket(keysPrefix, htmlDescriptions)) != 1) {
     ++figures.notOne;
   }
-  const std::vector<std::string> packets = BenchValuePackets();
+  const std::vector<std::string> packets = BenchValuePackets(keysPrefix);
   for (size_t i = 0; i < kWarmUp; ++i) {
     client.SendPacket(1, packets[i % packets.size()]);
   }
@@ -134,7 +144,7 @@ TBenchFigures RunBaseline(size_t count) {
   TBenchFigures figures;
   try {
     orlex::TFeedClient client(path);
-    figures = RunBench(client, count);
+    figures = RunBench(client, count, kBenchKeysPrefix);
   } catch (...) {
     shutdown(listenFd, SHUT_RDWR);
     echo.join();

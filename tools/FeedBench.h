@@ -19,9 +19,15 @@ struct TBenchFigures {
   double RoundTripsPerSecond() const { return seconds > 0 ? count / seconds : 0; }
 };
 
+// The bench's keys are this prefix followed by 01 to 60.
+inline constexpr const char* kBenchKeysPrefix = "P";
+// A prefix that keeps every key one plain field: no blanks, control bytes, ";", "," or '"'.
+bool IsBenchKeyPrefix(const std::string& prefix);
+
 // Sends the INIT packet and then `count` PID packets, timing each round trip. htmlDescriptions
 // gives every PID a description with HTML tags, so the display lays out and draws markup.
-TBenchFigures RunBench(orlex::TFeedClient& client, size_t count, bool htmlDescriptions = false);
+TBenchFigures RunBench(orlex::TFeedClient& client, size_t count, const std::string& keysPrefix,
+                       bool htmlDescriptions = false);
 
 // The same loop against an echo server on a temporary socket that answers every frame with 1.
 TBenchFigures RunBaseline(size_t count);

@@ -39,9 +39,14 @@ Modes:
   demo               Act as a Feed: an INIT packet of 20 engine and sensor PIDs, then their values
                      every 200 ms, drifting smoothly and written with this locale's decimal
                      separator. Runs until the display goes away or it is interrupted (Ctrl+C).
-  bench              Send an INIT packet of 60 PIDs, then PID packets of 60 values, and print round
-                     trips per second and the median and 99th percentile latency; then the same
-                     against a plain echo server on a socket of the same kind, and the ratio.
+  bench              Send an INIT packet of 60 PIDs (keys P01 to P60), then PID packets of 60 values,
+                     and print round trips per second and the median and 99th percentile latency;
+                     then the same against a plain echo server on a socket of the same kind, and
+                     the ratio.
+
+demo and bench replace the display's PID table with their own PIDs; when the display saves, it
+writes their arrangement under their keys (and keeps every other key's). Give bench keys of its own
+with --keys-prefix when yours could be P01 to P60.
 
 Options:
   --socket PATH      The display's socket. Default: $ORLEXGAUGES_SOCKET, else
@@ -49,8 +54,11 @@ Options:
   --wait SECONDS     Keep trying to connect for up to SECONDS while no display answers.
   --interval MS      demo: milliseconds between PID packets (default 200).
   --count N          bench: number of PID packets timed (default 20000).
+  --keys-prefix TEXT bench: keys are TEXT01 to TEXT60 (default P); no blanks, ";", "," or '"'.
   --html             bench: descriptions with HTML tags (bold, a colour and a link) instead of plain text.
   --help             Show this text.
+  --version          Show the version.
+Every option taking a value may also be written --option=value.
 
 Exit status: 0 when the display replied, 1 when no display answers or the connection failed,
 2 on bad usage.
@@ -65,8 +73,10 @@ struct TOptions {
   double waitSeconds = 0;
   std::optional<long> intervalMs;
   std::optional<size_t> count;
+  std::optional<std::string> keysPrefix;
   bool html = false;
   bool help = false;
+  bool version = false;
   std::vector<std::string> words;  // the mode and its arguments
 };
 
@@ -84,8 +94,20 @@ TOptions ParseOptions(int argc, char** argv) {
   TOptions options;
   bool onlyWords = false;
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+    std::string arg = argv[i];
+    // "--name=value" is "--name value"; the value may itself hold "=".
+    std::optional<std::string> inlineValue;
+    if (!onlyWords && arg.compare(0, 2, "--") == 0) {
+      const std::size_t equals = arg.find('=');
+      if (equals != std::string::npos) {
+        inlineValue = arg.substr(equals + 1);
+        arg.resize(equals);
+      }
+    }
+    bool valueUsed = false;
     const auto value = [&]() -> std::string {
+      valueUsed = true;
+      if (inlineValue) return *inlineValue;
       if (i + 1 >= argc) throw TUsageError{arg + " needs a value"};
       return argv[++i];
     };
@@ -99,6 +121,8 @@ TOptions ParseOptions(int argc, char** argv) {
       onlyWords = true;
     } else if (arg == "--help") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--socket") {
       options.socket = value();
       if (options.socket.empty()) throw TUsageError{"--socket needs a path"};
@@ -113,9 +137,15 @@ TOptions ParseOptions(int argc, char** argv) {
     } else if (arg == "--count") {
       options.count = ParseNumber<size_t>(value(), "--count");
       if (*options.count == 0) throw TUsageError{"--count must be at least 1"};
+    } else if (arg == "--keys-prefix") {
+      options.keysPrefix = value();
+      if (!orlexfeed::IsBenchKeyPrefix(*options.keysPrefix)) {
+        throw TUsageError{"--keys-prefix must be a plain word without blanks, ';', ',' or '\"'"};
+      }
     } else {
       throw TUsageError{"unknown option " + arg};
     }
+    if (inlineValue && !valueUsed) throw TUsageError{arg + " takes no value"};
   }
   return options;
 }
@@ -147,7 +177,15 @@ std::string LocaleRadix() {
   return radix != nullptr && *radix != '\0' ? radix : ".";
 }
 
+// Said before the INIT packet goes out: it takes the display over from whatever Feed it was showing.
+void WarnOfReplacing(const char* mode, const char* whose) {
+  std::cerr << "orlex-feed: " << mode << " replaces the display's PID table with " << whose
+            << "; the display saves their arrangement under their keys." << std::endl;
+}
+
 int RunDemo(const TOptions& options) {
+  const std::string whose = "its " + std::to_string(orlexfeed::DemoPidCount()) + " demo PIDs (keys RPM, VSS, ECT...)";
+  WarnOfReplacing("demo", whose.c_str());
   orlex::TFeedClient client = ConnectTo(options);
   const int32_t initResult = client.SendPacket(0, orlexfeed::DemoInitPacket());
   const auto interval = std::chrono::milliseconds(options.intervalMs.value_or(200));
@@ -180,10 +218,13 @@ void PrintFigures(const char* name, const orlexfeed::TBenchFigures& figures) {
 
 int RunBench(const TOptions& options) {
   const size_t count = options.count.value_or(20000);
+  const std::string prefix = options.keysPrefix.value_or(orlexfeed::kBenchKeysPrefix);
+  const std::string whose = "60 bench PIDs (keys " + prefix + "01 to " + prefix + "60)";
+  WarnOfReplacing("bench", whose.c_str());
   orlexfeed::TBenchFigures display;
   {
     orlex::TFeedClient client = ConnectTo(options);
-    display = orlexfeed::RunBench(client, count, options.html);
+    display = orlexfeed::RunBench(client, count, prefix, options.html);
   }
   PrintFigures("display:", display);
   std::fflush(stdout);
@@ -204,6 +245,7 @@ int Run(const TOptions& options) {
   if ((options.intervalMs && mode != "demo") || (options.count && mode != "bench")) {
     throw TUsageError{options.intervalMs ? "--interval belongs to demo" : "--count belongs to bench"};
   }
+  if (options.keysPrefix && mode != "bench") throw TUsageError{"--keys-prefix belongs to bench"};
   int32_t result = 0;
   if (mode == "send") {
     expectArguments(2, 2);
@@ -240,6 +282,10 @@ int main(int argc, char** argv) {
     const TOptions options = ParseOptions(argc, argv);
     if (options.help) {
       std::cout << kHelp;
+      return 0;
+    }
+    if (options.version) {
+      std::cout << "orlex-feed (Orlex Gauges) " << ORLEX_VERSION << std::endl;
       return 0;
     }
     if (options.words.empty()) throw TUsageError{"no mode given"};

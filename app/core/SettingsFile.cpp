@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 
 #include "app/core/PidRegistry.h"
@@ -17,6 +18,15 @@ std::string SingleLine(std::string text) {
     if (c == '\r' || c == '\n' || c == '\0') c = ' ';
   }
   return text;
+}
+
+// Section names ignore letter case, so a section belongs to the table when any of its keys names it.
+bool IsRegisteredKey(const TPidTable& table, const std::string& section) {
+  for (int n = 1; n <= table.PidCount; ++n) {
+    const PidRecord* pid = table.Record(n);
+    if (pid != nullptr && orlex::ProfileNamesEqual(pid->Key, section)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -48,7 +58,21 @@ void TSettingsFile::SaveSettings(const grid::TCellGridBase& grid, const TPidTabl
   // arrangement the file holds.
   if (!table.InitDone) return;
 
+  // Sections of keys this INIT did not register belong to other Feeds (or to this one on another day):
+  // they are carried over unchanged. Read first, so an unreadable file stops the save instead of
+  // being replaced by one without them.
+  orlex::TProfileText old;
+  try {
+    old = orlex::TProfileReader(path_).ReadText();
+  } catch (const std::runtime_error&) {
+    throw std::runtime_error("Unable to write to " + path_);
+  }
+
   orlex::TProfileWriter writer(path_);
+  writer.KeepPreamble(old.preamble);
+  for (const orlex::TProfileSectionText& section : old.sections) {
+    if (!IsRegisteredKey(table, section.name)) writer.KeepSection(section.text);
+  }
   std::set<std::int32_t> written;
   for (int c = 0; c < grid.ColCount(); ++c) {
     if (c != 0 && c != 2 && c != 4) continue;

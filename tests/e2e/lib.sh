@@ -62,10 +62,12 @@ start_xvfb() {
   fail "no free X display"
 }
 
-# Starts the display from its private copy and waits until it answers on its socket.
+# Starts the display from its private copy (or from the executable given, as it stands) and waits
+# until it answers on its socket.
 start_display() {
-  cp "$E2E_EXE_SOURCE" "$E2E_DIR/orlexgauges"
-  "$E2E_DIR/orlexgauges" >"$E2E_DIR/app.out" 2>&1 &
+  local exe=${1:-$E2E_DIR/orlexgauges}
+  [[ -n "${1:-}" ]] || cp "$E2E_EXE_SOURCE" "$exe"
+  "$exe" >"$E2E_DIR/app.out" 2>&1 &
   E2E_APP_PID=$!
   E2E_START_SECONDS=$SECONDS
   local i

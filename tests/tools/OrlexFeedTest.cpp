@@ -125,7 +125,13 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"WaitNotANumber", {"--wait", "soon", "hide-all"}},
                     UsageCase{"CountOutsideBench", {"--count", "5", "send", "1", "k,1;"}},
                     UsageCase{"IntervalOutsideDemo", {"--interval", "5", "hide-all"}},
-                    UsageCase{"ZeroCount", {"--count", "0", "bench"}}),
+                    UsageCase{"ZeroCount", {"--count", "0", "bench"}},
+                    UsageCase{"EmptySocketAfterEquals", {"--socket=", "hide-all"}},
+                    UsageCase{"ValueForAnOptionWithout", {"--help=yes"}},
+                    UsageCase{"KeysPrefixOutsideBench", {"--keys-prefix", "X", "demo"}},
+                    UsageCase{"KeysPrefixWithComma", {"--keys-prefix=a,b", "bench"}},
+                    UsageCase{"KeysPrefixWithBlank", {"--keys-prefix", "a b", "bench"}},
+                    UsageCase{"EmptyKeysPrefix", {"--keys-prefix=", "bench"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OrlexFeed, NoDisplayExitsOneWithAMessage) {
@@ -146,11 +152,28 @@ TEST_F(OrlexFeed, DisplayThatClosesWithoutReplyExitsOne) {
   EXPECT_THAT(run.err, HasSubstr("closed the connection without replying"));
 }
 
+TEST_F(OrlexFeed, VersionNamesToolAndRelease) {
+  const TRun run = RunTool({"--version"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(std::regex_match(run.out, std::regex("orlex-feed \\(Orlex Gauges\\) [0-9]+\\.[0-9]+(\\.[0-9]+)*\n")))
+      << run.out;
+}
+
+TEST_F(OrlexFeed, OptionsTakeTheirValueAfterAnEqualsSign) {
+  TFakeFeedDisplay display(Path(), [](const orlex::TFeedRequest&) { return 1; });
+  const TRun run = RunTool({"--socket=" + Path(), "--wait=0.5", "send", "1", "--", "--k=v,1;"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  const auto requests = display.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].payload, std::string("--k=v,1;\0", 9)) << "after --, words stay words";
+}
+
 TEST_F(OrlexFeed, HelpNamesEveryMode) {
   const TRun run = RunTool({"--help"});
   EXPECT_EQ(run.exitCode, 0);
   for (const char* word : {"send KIND TEXT", "hide-all", "disable-checking", "enable-checking", "save", "demo",
-                           "bench", "--socket", "--wait", "--count", "--interval", "Exit status"}) {
+                           "bench", "--socket", "--wait", "--count", "--interval", "--keys-prefix", "--version",
+                           "--option=value", "Exit status"}) {
     EXPECT_THAT(run.out, HasSubstr(word));
   }
 }
@@ -218,6 +241,7 @@ TEST_P(OrlexFeedDemo, RegistersPidsThenSendsValuesUntilTheDisplayGoesAway) {
   const TRun run = RunTool({"--socket", Path(), "--interval", "10", "demo"}, "", GetParam().locale);
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_THAT(run.out, HasSubstr("went away"));
+  EXPECT_THAT(run.err, HasSubstr("demo replaces the display's PID table"));
 
   const auto requests = display.Requests();
   ASSERT_EQ(requests.size(), 5u);
@@ -256,6 +280,21 @@ TEST_F(OrlexFeed, BenchReportsDisplayBaselineAndRatio) {
   const std::string values(orlex::FeedPayloadText(requests.back().payload));
   EXPECT_EQ(values.rfind("P01,", 0), 0u) << values;
   EXPECT_EQ(std::count(values.begin(), values.end(), ';'), 60) << values;
+  EXPECT_THAT(run.err, HasSubstr("bench replaces the display's PID table with 60 bench PIDs (keys P01 to P60)"));
+}
+
+TEST_F(OrlexFeed, BenchKeysTakeTheGivenPrefix) {
+  TFakeFeedDisplay display(Path(), [](const orlex::TFeedRequest&) { return 1; });
+  const TRun run = RunTool({"--socket", Path(), "bench", "--count=5", "--keys-prefix=rig2.bench_"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("(keys rig2.bench_01 to rig2.bench_60)"));
+  const auto requests = display.Requests();
+  ASSERT_GE(requests.size(), 6u);
+  const std::string init(orlex::FeedPayloadText(requests[0].payload));
+  EXPECT_EQ(init.rfind("60;rig2.bench_01;\"Bench PID 1\";1;", 0), 0u) << init;
+  EXPECT_THAT(init, testing::EndsWith(";rig2.bench_60;\"Bench PID 60\";60;"));
+  const std::string values(orlex::FeedPayloadText(requests.back().payload));
+  EXPECT_EQ(values.rfind("rig2.bench_01,", 0), 0u) << values;
 }
 
 }  // namespace

@@ -156,6 +156,70 @@ TEST_F(SettingsFileTest, SaveBeforeAnyInitLeavesTheFileAsItIs) {
   EXPECT_EQ(ReadRaw(path_), old);
 }
 
+// Another Feed's PIDs (here ECT, written by hand: odd spacing, a comment, LF line ends, no final line
+// end) are not in this INIT; a save keeps their sections byte for byte after the ones it writes.
+TEST_F(SettingsFileTest, SaveKeepsSectionsOfKeysNotInTheTableByteForByte) {
+  const std::string preamble = "; my two rigs\r\n";
+  const std::string ect = "[ECT]\r\nID=2\r\nXpos = 4\r\n; coolant, rig B\nYpos=7\nFontName=\"Liberation Sans\"\r\n";
+  const std::string oil = "[  oil  ]\r\nID=9\r\nThreshhold=12,5";
+  WriteRaw(path_, preamble + "\r\n[RPM]\r\nID=1\r\nXpos=2\r\nYpos=9\r\n\r\n" + ect + "\r\n\r\n" + oil);
+  AddPid(1, "RPM", "RPM", 0, 1);
+  TSettingsFile(path_).SaveSettings(grid_, table_);
+  EXPECT_EQ(ReadRaw(path_),
+            preamble + "\r\n" +
+                "[RPM]\r\nID=1\r\nXpos=0\r\nYpos=1\r\nTop=-1\r\nLeft=-1\r\nWidth=-1\r\nHeight=-1\r\n"
+                "Threshhold=0\r\nGoodColor=0\r\nBadColor=0\r\nCEnabled=0\r\nFontColor=0\r\nFontSize=15\r\n"
+                "FontName=Arial\r\n" +
+                "\r\n" + ect + "\r\n" + oil + "\r\n");
+
+  // The kept sections still read back, and a second save changes nothing about them.
+  TSettingsFile again(path_);
+  again.OpenSettingsFile();
+  ASSERT_NE(again.SettingsFile(), nullptr);
+  EXPECT_EQ(again.SettingsFile()->ReadInteger("ect", "YPOS", -1), 7);
+  const std::string first = ReadRaw(path_);
+  again.SaveSettings(grid_, table_);
+  EXPECT_EQ(ReadRaw(path_), first);
+}
+
+// Which old sections survive a save: those named by no key of the current table, in their old order.
+// A current key's section is rewritten from the grid, or dropped when its PID stands in no slot.
+struct KeepCase {
+  const char* name;
+  const char* oldSections;    // "[...]" lines of the old file, joined
+  std::vector<PidSpec> pids;  // the current table
+  const char* sections;       // the "[...]" lines of the saved file, joined
+};
+
+class SettingsSaveKeeping : public SettingsFileTest, public testing::WithParamInterface<KeepCase> {};
+
+TEST_P(SettingsSaveKeeping, KeepsOnlySectionsOfOtherKeys) {
+  std::string old;
+  std::string names = GetParam().oldSections;
+  for (std::size_t open = names.find('['); open != std::string::npos; open = names.find('[', open + 1)) {
+    old += names.substr(open, names.find(']', open) - open + 1) + "\r\nID=5\r\n\r\n";
+  }
+  WriteRaw(path_, old);
+  for (const PidSpec& pid : GetParam().pids) AddPid(pid.id, pid.key, pid.description, pid.col, pid.row);
+  TSettingsFile(path_).SaveSettings(grid_, table_);
+  std::string sections;
+  std::istringstream lines(ReadRaw(path_));
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.front() == '[') sections += line.substr(0, line.find(']') + 1);
+  }
+  EXPECT_EQ(sections, GetParam().sections);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingsSaveKeeping,
+    testing::Values(
+        KeepCase{"OtherKeysFollowInTheirOldOrder", "[zeta][rpm][alpha]", {{1, "rpm", "RPM", 0, 1}}, "[rpm][zeta][alpha]"},
+        KeepCase{"CurrentKeyInAnotherCaseIsRewrittenNotKept", "[Rpm][ect]", {{1, "RPM", "RPM", 0, 1}}, "[RPM][ect]"},
+        KeepCase{"CurrentKeyWithoutSlotIsDropped", "[spare][ect]", {{1, "spare", "Spare", -1, 0}}, "[ect]"},
+        KeepCase{"RepeatedOldSectionsAreAllKept", "[ect][ect]", {{1, "rpm", "RPM", 0, 1}}, "[rpm][ect][ect]"},
+        KeepCase{"EmptyTableKeepsEverything", "[a][b]", {}, "[a][b]"}),
+    [](const testing::TestParamInfo<KeepCase>& info) { return std::string(info.param.name); });
+
 TEST_F(SettingsFileTest, RoundTripThroughTheOpenReader) {
   TSettingsFile file(path_);
   file.OpenSettingsFile();

@@ -297,4 +297,33 @@ TEST(ProfileWrite, CommitReplacesTheFileAndKeepsItsPermissions) {
   EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// ---- reading a whole file as pieces to carry over ----
+
+TEST(ProfileText, PiecesKeepTheirBytesAndLoseOnlyTrailingBlankLines) {
+  const orlex::TProfileText text =
+      orlex::SplitProfileText("; note\r\n \r\n[a]\r\nk=1\r\n\r\n  [ b ] \nk = 2\n; c\n\t\n[c]\r\nk=3");
+  EXPECT_EQ(text.preamble, "; note\r\n");
+  ASSERT_EQ(text.sections.size(), 3u);
+  EXPECT_EQ(text.sections[0].name, "a");
+  EXPECT_EQ(text.sections[0].text, "[a]\r\nk=1\r\n");
+  EXPECT_EQ(text.sections[1].name, "b");
+  EXPECT_EQ(text.sections[1].text, "  [ b ] \nk = 2\n; c\n");
+  EXPECT_EQ(text.sections[2].text, "[c]\r\nk=3");
+}
+
+TEST(ProfileText, MissingFileIsEmptyAndUnreadableFileThrows) {
+  TTempDir dir;
+  EXPECT_TRUE(orlex::TProfileReader(dir.File("none.ini")).ReadText().sections.empty());
+  // A directory in the file's place opens but cannot be read.
+  EXPECT_THROW(orlex::TProfileReader(dir.Path().string()).ReadText(), std::runtime_error);
+}
+
+TEST(ProfileWrite, KeptPiecesSurroundTheWrittenSections) {
+  orlex::TProfileWriter writer("unused.ini");
+  writer.KeepPreamble("; note\n");
+  writer.WriteInteger("new", "ID", 2);
+  writer.KeepSection("[old]\nID=1");  // the old file's last line had no line end
+  EXPECT_EQ(writer.Text(), "; note\n\r\n[new]\r\nID=2\r\n\r\n[old]\nID=1\r\n");
+}
+
 }  // namespace
