@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 
 #include "app/PidRegistry.h"
@@ -78,6 +79,14 @@ void TSettingsFile::SaveSettings(const TCellGridBase& grid, const TPidTable& tab
         writer.WriteString(section, "FontName", SingleLine(window.FontName));
       }
     }
+  }
+  // Nothing to write: no file at all, so the next start is a start without settings, not one with
+  // an empty file whose every read gives the "file exists" defaults.
+  if (writer.Text().empty()) {
+    std::error_code error;
+    std::filesystem::remove(path_, error);
+    if (error) throw std::runtime_error("Unable to write to " + path_);
+    return;
   }
   writer.Commit();
 }

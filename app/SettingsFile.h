@@ -39,8 +39,8 @@ class TSettingsFile {
 
   // Rewrites the file from the grid's slots (columns 0, 2, 4, rows 1 up, column by column) and the
   // PID windows. Before the first INIT packet there is nothing to save and the file stays as it is.
-  // The new file replaces the old one only when complete; on failure it throws
-  // std::runtime_error("Unable to write to <path>") and the old file is untouched.
+  // When no PID is saved the file is deleted. The new file replaces the old one only when complete;
+  // on failure it throws std::runtime_error("Unable to write to <path>") and the old file is untouched.
   void SaveSettings(const TCellGridBase& grid, const TPidTable& table) const;
 
   // "Delete INI File": closes the reader, deletes the file (failures ignored), opens again.
