@@ -19,6 +19,7 @@
 #include "platform/AnsiText.h"
 #include "platform/AppPaths.h"
 #include "platform/ProcessEnd.h"
+#include "platform/WindowFrame.h"
 
 namespace {
 
@@ -155,14 +156,16 @@ void TForm2::CreateControls() {
   DeleteINIFile1 = File1->addAction("Delete INI File", this, [this] { DeleteINIFile1Click(); });
   DeleteINIFile1->setObjectName("DeleteINIFile1");
 
-  // The client area is 790 x 592 below the menu bar, centred on the primary screen.
+  // The client area is 790 x 592 below the menu bar; the whole window, frame included, is centred
+  // on the primary screen.
   const int menuHeight = menuBar()->sizeHint().height();
   resize(kClientWidth, kClientHeight + menuHeight);
   client->resize(kClientWidth, kClientHeight);
   LayoutControls();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->geometry();
-    move(area.x() + (area.width() - kClientWidth) / 2, area.y() + (area.height() - kClientHeight - menuHeight) / 2);
+    const QSize outer = size().grownBy(orlex::RequestFrameExtents(*this).value_or(QMargins()));
+    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
   }
   Timer1->start();
 }

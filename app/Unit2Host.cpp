@@ -4,6 +4,7 @@
 #include "app/SlotLayout.h"
 #include "app/pidwindow.h"
 #include "app/Unit2.h"
+#include "platform/WindowFrame.h"
 
 std::int32_t TForm2::FeedMessage(std::uint32_t msg, std::uint32_t data, const std::string& text) {
   switch (msg) {
@@ -34,7 +35,20 @@ void TForm2::WMDisableChecking() { DispatchFeedMessage(table_, *this, WM_DISABLE
 void TForm2::WMEnableChecking() { DispatchFeedMessage(table_, *this, WM_ENABLECHECKING, 0, {}); }
 
 std::unique_ptr<TPidWindowBase> TForm2::CreatePidWindow() {
-  return std::make_unique<TPidWnd>(this, [this] { WMHideAllPids(); });
+  return std::make_unique<TPidWnd>(
+      this, [this] { WMHideAllPids(); }, [this](const QWidget& window) { return PidFrameExtents(window); });
+}
+
+std::optional<QMargins> TForm2::PidFrameExtents(const QWidget& window) {
+  // Every PID window is framed alike, so one answer serves them all.
+  if (!pidFrameAsked_) {
+    pidFrameAsked_ = true;
+    pidFrame_ = orlex::RequestFrameExtents(window);
+  }
+  if (pidFrame_) return pidFrame_;
+  const QMargins main = orlex::CurrentFrameMargins(*this);
+  if (!main.isNull()) return main;
+  return std::nullopt;
 }
 
 void TForm2::RestartCascade() { cascade_.RestartCascade(); }
