@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libx11-dev libxfixes-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick openbox
   fonts-liberation fonts-dejavu-core
   locales procps
 )
