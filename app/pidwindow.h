@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/PidWindowBase.h"
+#include "app/core/PidWindowBase.h"
 
 class QAction;
 class QColorDialog;
