@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DebugListing.h"
+#include "app/core/DebugListing.h"
 #include "app/debugform.h"
 
 namespace {
