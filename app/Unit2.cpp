@@ -15,6 +15,7 @@
 
 #include "app/core/ExceptionHook.h"
 #include "app/core/PidGridSetup.h"
+#include "app/TrackBar.h"
 #include "app/debugform.h"
 #include "platform/AnsiText.h"
 #include "platform/AppPaths.h"
@@ -119,7 +120,7 @@ void TForm2::CreateControls() {
   Label2 = new QLabel(client);
   Label2->setObjectName("Label2");
 
-  TrackBar1 = new QSlider(Qt::Horizontal, client);
+  TrackBar1 = new orlex::app::TTrackBar(Qt::Horizontal, client);
   TrackBar1->setObjectName("TrackBar1");
   TrackBar1->setRange(-3, 25);
   TrackBar1->setValue(0);
