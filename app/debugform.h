@@ -8,6 +8,8 @@
 
 class QPlainTextEdit;
 
+namespace orlex::app {
+
 // The debug window: shows the debug listing. Hidden until the user asks for it; closing only hides it.
 // While hidden it does no work at all; while shown it adds new lines in batches, so a Feed sending
 // thousands of packets a second does not slow the display.
@@ -36,3 +38,5 @@ class Tdebugfrm : public QWidget {
   bool showsLines_ = false;  // Memo1 holds at least one line, perhaps an empty one
   QTimer flushTimer_;
 };
+
+}  // namespace orlex::app

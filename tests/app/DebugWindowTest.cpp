@@ -7,6 +7,8 @@
 #include "app/core/DebugListing.h"
 #include "app/debugform.h"
 
+using namespace orlex::app;
+
 namespace {
 
 // Lines reach the window in batches; every listing line must stay a line of its own, the empty ones

@@ -8,6 +8,8 @@
 #include "app/Unit2.h"
 #include "tests/support/TempDir.h"
 
+using namespace orlex::app;
+
 namespace {
 
 // How many pixels of each side's outer two pixel rows or columns differ between the images.
