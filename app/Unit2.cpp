@@ -15,10 +15,12 @@
 
 #include "app/core/ExceptionHook.h"
 #include "app/core/PidGridSetup.h"
+#include "app/TrackBar.h"
 #include "app/debugform.h"
 #include "platform/AnsiText.h"
 #include "platform/AppPaths.h"
 #include "platform/ProcessEnd.h"
+#include "platform/WindowFrame.h"
 
 namespace orlex::app {
 
@@ -120,7 +122,7 @@ void TForm2::CreateControls() {
   Label2 = new QLabel(client);
   Label2->setObjectName("Label2");
 
-  TrackBar1 = new QSlider(Qt::Horizontal, client);
+  TrackBar1 = new TTrackBar(Qt::Horizontal, client);
   TrackBar1->setObjectName("TrackBar1");
   TrackBar1->setRange(-3, 25);
   TrackBar1->setValue(0);
@@ -157,14 +159,16 @@ void TForm2::CreateControls() {
   DeleteINIFile1 = File1->addAction("Delete INI File", this, [this] { DeleteINIFile1Click(); });
   DeleteINIFile1->setObjectName("DeleteINIFile1");
 
-  // The client area is 790 x 592 below the menu bar, centred on the primary screen.
+  // The client area is 790 x 592 below the menu bar; the whole window, frame included, is centred
+  // on the primary screen.
   const int menuHeight = menuBar()->sizeHint().height();
   resize(kClientWidth, kClientHeight + menuHeight);
   client->resize(kClientWidth, kClientHeight);
   LayoutControls();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->geometry();
-    move(area.x() + (area.width() - kClientWidth) / 2, area.y() + (area.height() - kClientHeight - menuHeight) / 2);
+    const QSize outer = size().grownBy(orlex::RequestFrameExtents(*this).value_or(QMargins()));
+    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
   }
   Timer1->start();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPointer>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/core/DebugListing.h"
@@ -113,6 +115,9 @@ class TForm2 : public QMainWindow, public TRegistryHost {
  private:
   void CreateControls();
   void LayoutControls();  // anchors: keeps every control's distances to the edges it is anchored to
+  // The frame PID windows get: asked of the window manager once; without its answer, a frame like
+  // the main window's once that is framed; nullopt while unknown.
+  std::optional<QMargins> PidFrameExtents(const QWidget& window);
 
   TSettingsFile settings_;
   TEventLog log_;
@@ -120,6 +125,8 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   TPidTable table_;
   TPidWindowCascade cascade_;
   QPointer<Tdebugfrm> debugfrm_;
+  bool pidFrameAsked_ = false;
+  std::optional<QMargins> pidFrame_;
 };
 
 }  // namespace orlex::app

@@ -4,6 +4,7 @@
 #include "app/core/SlotLayout.h"
 #include "app/pidwindow.h"
 #include "app/Unit2.h"
+#include "platform/WindowFrame.h"
 
 namespace orlex::app {
 
@@ -24,7 +25,20 @@ void TForm2::WMDisableChecking() { FeedMessage(orlex::kMsgDisableChecking, 0, {}
 void TForm2::WMEnableChecking() { FeedMessage(orlex::kMsgEnableChecking, 0, {}); }
 
 std::unique_ptr<TPidWindowBase> TForm2::CreatePidWindow() {
-  return std::make_unique<TPidWnd>(this, [this] { WMHideAllPids(); });
+  return std::make_unique<TPidWnd>(
+      this, [this] { WMHideAllPids(); }, [this](const QWidget& window) { return PidFrameExtents(window); });
+}
+
+std::optional<QMargins> TForm2::PidFrameExtents(const QWidget& window) {
+  // Every PID window is framed alike, so one answer serves them all.
+  if (!pidFrameAsked_) {
+    pidFrameAsked_ = true;
+    pidFrame_ = orlex::RequestFrameExtents(window);
+  }
+  if (pidFrame_) return pidFrame_;
+  const QMargins main = orlex::CurrentFrameMargins(*this);
+  if (!main.isNull()) return main;
+  return std::nullopt;
 }
 
 void TForm2::RestartCascade() { cascade_.RestartCascade(); }

@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QTextDocument>
 
 #include "platform/AnsiText.h"
 
@@ -41,15 +42,18 @@ void Tdebugfrm::Flush() {
   if (shownUpTo_ == listing_.EndSequence()) return;
   const TDebugListing::TUpdate update = listing_.Since(shownUpTo_);
   QString text;
-  for (const std::string& line : update.lines) {
-    if (!text.isEmpty()) text += '\n';
-    text += orlex::AnsiToDisplay(line);
+  for (std::size_t i = 0; i < update.lines.size(); ++i) {
+    if (i > 0) text += '\n';
+    text += orlex::AnsiToDisplay(update.lines[i]);
   }
   if (update.reload) {
     Memo1->setPlainText(text);
   } else if (!update.lines.empty()) {
+    // A text box holding one empty line looks empty to itself and would append onto that line.
+    if (showsLines_ && Memo1->document()->isEmpty()) text.prepend('\n');
     Memo1->appendPlainText(text);
   }
+  showsLines_ = showsLines_ || !update.lines.empty();
   shownUpTo_ = listing_.EndSequence();
 }
 

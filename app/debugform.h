@@ -35,6 +35,7 @@ class Tdebugfrm : public QWidget {
  private:
   const TDebugListing& listing_;
   std::uint64_t shownUpTo_ = 0;
+  bool showsLines_ = false;  // Memo1 holds at least one line, perhaps an empty one
   QTimer flushTimer_;
 };
 

@@ -19,6 +19,7 @@
 #include "grid/GridColorQt.h"
 #include "platform/AnsiText.h"
 #include "platform/LocaleInfo.h"
+#include "platform/WindowFrame.h"
 
 namespace orlex::app {
 
@@ -67,10 +68,11 @@ void ShowMessage(QWidget* parent, const QString& text) {
 
 }  // namespace
 
-TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
+TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExtentsSource frameExtents)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
       hideAllRequest_(std::move(hideAllRequest)),
+      frameExtents_(std::move(frameExtents)),
       fontColor_(grid::ColorToInt(grid::clWindowText)) {
   setObjectName("PidWnd");
   setWindowTitle("PidWnd");
@@ -212,22 +214,40 @@ void TPidWnd::ApplyPendingValue() {
 
 QRect TPidWnd::OuterGeometry() const {
   QRect outer = frameGeometry();
-  // Until the window manager has framed the window, the outer size asked for is the truth.
+  if (const std::optional<QMargins> frame = FrameExtents()) outer.setSize(size().grownBy(*frame));
+  // Until the window is framed, the outer size asked for is the truth.
   if (pendingOuterWidth_ >= 0) outer.setWidth(pendingOuterWidth_);
   if (pendingOuterHeight_ >= 0) outer.setHeight(pendingOuterHeight_);
   return outer;
 }
 
+std::optional<QMargins> TPidWnd::FrameExtents() const {
+  const QMargins own = orlex::CurrentFrameMargins(*this);
+  if (!own.isNull()) return own;
+  if (frameExtents_) return frameExtents_(*this);
+  return std::nullopt;
+}
+
+// With the frame known, the client size is set before the window is shown: a resize while the window
+// manager is still framing a window can leave it at the screen's corner.
 void TPidWnd::SetOuterWidth(int width) {
-  const int frame = frameGeometry().width() - geometry().width();
-  resize(std::max(width - frame, 0), height());
-  pendingOuterWidth_ = frame == 0 ? width : -1;
+  if (const std::optional<QMargins> frame = FrameExtents()) {
+    resize(std::max(width - frame->left() - frame->right(), 0), height());
+    pendingOuterWidth_ = -1;
+  } else {
+    resize(width, height());
+    pendingOuterWidth_ = width;
+  }
 }
 
 void TPidWnd::SetOuterHeight(int height) {
-  const int frame = frameGeometry().height() - geometry().height();
-  resize(width(), std::max(height - frame, 0));
-  pendingOuterHeight_ = frame == 0 ? height : -1;
+  if (const std::optional<QMargins> frame = FrameExtents()) {
+    resize(width(), std::max(height - frame->top() - frame->bottom(), 0));
+    pendingOuterHeight_ = -1;
+  } else {
+    resize(width(), height);
+    pendingOuterHeight_ = height;
+  }
 }
 
 void TPidWnd::ApplyPendingOuterSize() {

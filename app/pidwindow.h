@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QMargins>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/core/PidWindowBase.h"
@@ -22,10 +24,15 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   Q_OBJECT
 
  public:
+  // The frame the window manager will put around a PID window that has not been shown yet, nullopt
+  // when that is not known.
+  using TFrameExtentsSource = std::function<std::optional<QMargins>(const QWidget& window)>;
+
   // `owner` is the main window; the window is created hidden. `hideAllRequest` hands the hide-all
   // request to the main window and returns when it has been handled; the main window gives it at
-  // creation, so "Hide All" works whether or not Setup has run.
-  explicit TPidWnd(QWidget* owner, std::function<void()> hideAllRequest = {});
+  // creation, so "Hide All" works whether or not Setup has run. `frameExtents` tells the frame of a
+  // window not shown yet, so outer sizes come out right before the window manager has framed it.
+  explicit TPidWnd(QWidget* owner, std::function<void()> hideAllRequest = {}, TFrameExtentsSource frameExtents = {});
   ~TPidWnd() override;
 
   void Setup(const std::string& title, const std::string& valueText, int top, int left, QWidget* mainWindow,
@@ -52,8 +59,11 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   // The value text as shown, or, while the window is hidden, as it will be shown when it appears.
   QString ValueText() const;
 
-  // Position and size including the window frame, as the settings file and the cascade count them.
+  // Position and size including the window frame, as the settings file and the cascade count them;
+  // for a window never shown, the frame it will get.
   QRect OuterGeometry() const;
+  // The window's own frame once framed, else the one it will get; nullopt when unknown.
+  std::optional<QMargins> FrameExtents() const;
   void SetOuterWidth(int width);
   void SetOuterHeight(int height);
 
@@ -92,6 +102,7 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void ApplyPendingValue();
 
   std::function<void()> hideAllRequest_;
+  TFrameExtentsSource frameExtents_;
   QWidget* mainWindow_ = nullptr;
   double threshold_ = 0.0;
   int goodColor_ = 0;
@@ -99,7 +110,7 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   bool checkingEnabled_ = false;
   int fontColor_;
   QColor lastChosenColor_ = Qt::black;
-  // An outer size asked for before the window manager had told the frame's size; applied once it has.
+  // An outer size asked for while nobody knew the frame's size; applied once the window is framed.
   int pendingOuterWidth_ = -1;
   int pendingOuterHeight_ = -1;
   // A hidden window keeps its latest value here instead of laying out a label nobody sees; the

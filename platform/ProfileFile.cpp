@@ -11,6 +11,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "platform/AnsiDecode.h"
 #include "platform/LocaleInfo.h"
 
 namespace orlex {
@@ -126,13 +127,7 @@ void SyncDirectoryOf(const std::string& path) {
 }  // namespace
 
 bool ProfileNamesEqual(std::string_view a, std::string_view b) {
-  a = TrimBlanks(a);
-  b = TrimBlanks(b);
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
+  return AnsiEqualIgnoringCase(TrimBlanks(a), TrimBlanks(b));
 }
 
 std::optional<int> ProfileTextToInt(std::string_view text) {
@@ -211,6 +206,8 @@ std::optional<std::string> TProfileReader::ReadValue(std::string_view section, s
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     line = TrimBlanks(line);
     if (const auto name = SectionName(line)) {
+      // Only the first section of a name counts: a later one of the same name is never read.
+      if (inSection) return std::nullopt;
       inSection = ProfileNamesEqual(*name, section);
       continue;
     }

@@ -8,7 +8,8 @@
 #include <vector>
 
 // Private-profile (INI) files: "[section]" lines open a section, "name=value" lines hold values, lines
-// end with CR LF. Section and key names match without regard to ASCII letter case.
+// end with CR LF. Section and key names match without regard to letter case as Windows-1252 has it
+// ("é" matches "É"), however the name's bytes are encoded (see AnsiDecode.h).
 
 namespace orlex {
 

@@ -12,7 +12,7 @@ if [[ "${1:-}" != --demo ]]; then
   packages+=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    xdotool x11-utils imagemagick
+    xdotool x11-utils imagemagick openbox
     locales procps python3 dpkg-dev file
   )
 fi

@@ -105,6 +105,14 @@ void TSettingsFile::SaveSettings(const grid::TCellGridBase& grid, const TPidTabl
       }
     }
   }
+  // Nothing to write: no file at all, so the next start is a start without settings, not one with
+  // an empty file whose every read gives the "file exists" defaults.
+  if (writer.Text().empty()) {
+    std::error_code error;
+    std::filesystem::remove(path_, error);
+    if (error) throw std::runtime_error("Unable to write to " + path_);
+    return;
+  }
   writer.Commit();
 }
 

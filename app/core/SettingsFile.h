@@ -45,9 +45,9 @@ class TSettingsFile {
   // Rewrites the file from the grid's slots (columns 0, 2, 4, rows 1 up, column by column) and the
   // PID windows. Sections whose name is no key of the current table are kept unchanged after the
   // written ones, in their old order; sections of current keys whose PID stands in no slot are dropped.
-  // Before the first INIT packet there is nothing to save and the file stays as it is.
-  // The new file replaces the old one only when complete; on failure it throws
-  // std::runtime_error("Unable to write to <path>") and the old file is untouched.
+  // Before the first INIT packet there is nothing to save and the file stays as it is. When no section
+  // at all is left to write the file is deleted. The new file replaces the old one only when complete;
+  // on failure it throws std::runtime_error("Unable to write to <path>") and the old file is untouched.
   void SaveSettings(const grid::TCellGridBase& grid, const TPidTable& table) const;
 
   // "Delete INI File": closes the reader, deletes the file (failures ignored), opens again.

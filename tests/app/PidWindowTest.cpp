@@ -237,6 +237,38 @@ TEST(PidWindow, SetupAppliesEverythingAndNegativeGeometryLeavesItAlone) {
   EXPECT_EQ(s.FontColor, 0);
 }
 
+// The frame openbox puts around a PID window: 1 px sides, a 20 px title, a 5 px bottom.
+const QMargins kOpenboxFrame(1, 20, 1, 5);
+
+TPidWnd::TFrameExtentsSource FrameOf(QMargins frame) {
+  return [frame](const QWidget&) { return std::optional<QMargins>(frame); };
+}
+
+TEST(PidWindow, KnownFrameGivesTheClientSizeBeforeTheWindowIsShown) {
+  // Resizing a window while the window manager frames it can leave it at the screen's corner, so
+  // the saved outer size becomes a client size at once, with nothing left to apply after showing.
+  TPidWnd window(nullptr, {}, FrameOf(kOpenboxFrame));
+  window.Setup("RPM", "--", 300, 200, nullptr, 0, 0, 0, false, 15, 0, "Arial", 176, 175);
+  EXPECT_EQ(window.size(), QSize(174, 150));
+  EXPECT_EQ(window.pos(), QPoint(200, 300));
+  EXPECT_EQ(window.OuterGeometry(), QRect(200, 300, 176, 175));
+}
+
+TEST(PidWindow, NeverShownWindowSavesItsOuterSize) {
+  // Saved as a client size, a window never shown would lose a frame's worth at every run.
+  TPidWnd window(nullptr, {}, FrameOf(kOpenboxFrame));
+  window.move(0, 175);
+  const TPidWindowSettings s = window.CurrentSettings();
+  EXPECT_EQ(QRect(s.Left, s.Top, s.Width, s.Height), QRect(0, 175, 176, 175));
+}
+
+TEST(PidWindow, UnknownFrameKeepsTheSizeReadFromTheFile) {
+  TPidWnd window(nullptr, {}, [](const QWidget&) { return std::optional<QMargins>(); });
+  window.Setup("RPM", "--", 10, 20, nullptr, 0, 0, 0, false, 15, 0, "Arial", 176, 175);
+  const TPidWindowSettings s = window.CurrentSettings();
+  EXPECT_EQ(QSize(s.Width, s.Height), QSize(176, 175));
+}
+
 TEST(PidWindow, FontSizesRoundTripThroughPoints) {
   TPidWnd window(nullptr);
   for (int points : {6, 8, 9, 10, 11, 13, 15, 72}) {
@@ -451,6 +483,23 @@ TEST(PidWindowCascade, CascadeOn768OpensANewColumnAndSetsTheTexts) {
   records.push_back(Record(&owner, "k", "Description"));
   cascade.CascadePidWindow(*records.back(), QSize(1024, 768));
   EXPECT_EQ(WindowOf(*records.back()).pos(), QPoint(0, 0));
+}
+
+TEST(PidWindowPlacement, CascadeStepsByOuterSizes) {
+  // Stepped by client sizes, every title bar would cover the bottom of the window above, and on a
+  // 768-pixel screen the fifth frame would end below the screen.
+  QWidget owner;
+  TPidWindowCascade cascade;
+  std::vector<std::unique_ptr<PidRecord>> records;
+  std::vector<QPoint> placed;
+  for (int i = 0; i < 6; ++i) {
+    auto record = std::make_unique<PidRecord>();
+    record->Window = std::make_unique<TPidWnd>(&owner, std::function<void()>{}, FrameOf(kOpenboxFrame));
+    cascade.CascadePidWindow(*record, QSize(1024, 768));
+    placed.push_back(WindowOf(*record).pos());
+    records.push_back(std::move(record));
+  }
+  EXPECT_EQ(placed, (std::vector<QPoint>{{0, 0}, {0, 175}, {0, 350}, {0, 525}, {176, 0}, {176, 175}}));
 }
 
 class PidWindowLoad : public testing::Test {

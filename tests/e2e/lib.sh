@@ -8,6 +8,7 @@ E2E_EXE_SOURCE=$1
 E2E_FEED=$2
 E2E_DIR=$(mktemp -d /tmp/orlex-e2e-XXXXXX)
 E2E_XVFB_PID=
+E2E_WM_PID=
 E2E_APP_PID=
 E2E_BG_PIDS=()
 export ORLEXGAUGES_SOCKET=$E2E_DIR/feed.sock
@@ -23,6 +24,7 @@ e2e_cleanup() {
   for pid in ${E2E_APP_PID:-} "${E2E_BG_PIDS[@]}"; do
     kill -9 "$pid" 2>/dev/null
   done
+  [[ -n "$E2E_WM_PID" ]] && kill "$E2E_WM_PID" 2>/dev/null
   [[ -n "$E2E_XVFB_PID" ]] && kill "$E2E_XVFB_PID" 2>/dev/null
   rm -rf "$E2E_DIR"
 }
@@ -60,6 +62,33 @@ start_xvfb() {
     E2E_XVFB_PID=
   done
   fail "no free X display"
+}
+
+# Starts openbox on the private X server, as users run a window manager: real frames (1 px sides,
+# 20 px title, 5 px bottom) and _NET_FRAME_EXTENTS. Returns once it manages the screen.
+start_openbox() {
+  openbox --sm-disable >"$E2E_DIR/openbox.out" 2>&1 &
+  E2E_WM_PID=$!
+  local i
+  for ((i = 0; i < 100; i++)); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "$E2E_WM_PID" 2>/dev/null || fail "openbox did not start: $(cat "$E2E_DIR/openbox.out")"
+    sleep 0.1
+  done
+  fail "openbox never managed the screen"
+}
+
+# The client area of window $1 on the screen: sets CX, CY, CW, CH.
+client_geometry() {
+  eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "CX="$4} /Absolute upper-left Y/ {print "CY="$4}
+                                    /^ *Width:/ {print "CW="$2} /^ *Height:/ {print "CH="$2}')"
+}
+
+# The frame the window manager put around window $1: sets FL, FR, FT, FB (all 0 without a frame).
+frame_extents() {
+  local e
+  e=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
+  IFS=, read -r FL FR FT FB <<<"${e:-0,0,0,0}"
 }
 
 # Starts the display from its private copy (or from the executable given, as it stands) and waits

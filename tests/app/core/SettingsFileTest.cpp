@@ -220,6 +220,18 @@ INSTANTIATE_TEST_SUITE_P(
         KeepCase{"EmptyTableKeepsEverything", "[a][b]", {}, "[a][b]"}),
     [](const testing::TestParamInfo<KeepCase>& info) { return std::string(info.param.name); });
 
+TEST_F(SettingsFileTest, SaveWithNothingToWriteLeavesNoFile) {
+  // An INIT of no PIDs, or of PIDs that stand in no slot: the next start must find no file, so it
+  // starts as a first run does rather than with the defaults of a file that exists.
+  // The old file holds only the section of a current key, so nothing is kept either.
+  WriteRaw(path_, "[unplaced]\r\nID=3\r\n");
+  AddPid(1, "unplaced", "Unplaced", -1, 0);
+  TSettingsFile(path_).SaveSettings(grid_, table_);
+  EXPECT_FALSE(fs::exists(path_));
+  TSettingsFile(path_).SaveSettings(grid_, table_);  // and again, with no file to delete
+  EXPECT_FALSE(fs::exists(path_));
+}
+
 TEST_F(SettingsFileTest, RoundTripThroughTheOpenReader) {
   TSettingsFile file(path_);
   file.OpenSettingsFile();

@@ -74,7 +74,13 @@ TEST_P(ProfileRead, MatchesNamesWithoutCaseAndTrimsValues) {
            "\r\n"
            "[ Other ]\r\n"
            "Xpos=4\n"  // a line ended by LF alone still reads
-           "Ypos=7\r\n");
+           "Ypos=7\r\n"
+           "[\xC3\x89lan]\r\n"  // "Élan" in UTF-8
+           "k=accented\r\n"
+           // A second section of a name already seen is never read, not even for keys the first lacks.
+           "[pid_RPM]\r\n"
+           "Ypos=9\r\n"
+           "Xpos=5\r\n");
   const ReadCase& c = GetParam();
   EXPECT_EQ(orlex::TProfileReader(path).ReadValue(c.section, c.key), c.expected) << c.section << "/" << c.key;
 }
@@ -87,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"PID_rpm", "Empty", ""}, ReadCase{"PID_rpm", "Eq", "a=b"},
                     ReadCase{"PID_rpm", "Ypos", std::nullopt}, ReadCase{"other", "XPOS", "4"},
                     ReadCase{"Other", "Ypos", "7"}, ReadCase{"Missing", "Xpos", std::nullopt},
-                    ReadCase{"PID_rp", "Xpos", std::nullopt}));
+                    ReadCase{"PID_rp", "Xpos", std::nullopt}, ReadCase{"\xC3\xA9LAN", "K", "accented"},
+                    ReadCase{"\xE9lan", "k", "accented"}));  // "élan" in UTF-8, and in Windows-1252
 
 TEST(ProfileRead, ValuesAreCutTo2047Characters) {
   TTempDir dir;
