@@ -10,7 +10,7 @@ int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view tex
   std::vector<std::string>& fields = table.FieldList;
   SplitFields(text, fields);
   if (fields.empty()) {
-    host.FailAndEnd("PID Packet ERROR");
+    EndOnPacketError(table, host, "PID Packet ERROR");
     return 0;
   }
   // A well-formed packet ends with ';', so this is the empty field behind it.
@@ -30,7 +30,7 @@ int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view tex
   }
   if (failed) {
     host.updatemsg("PID Packet ERROR");
-    host.FailAndEnd("PID Packet ERROR");
+    EndOnPacketError(table, host, "PID Packet ERROR");
     return 0;
   }
 

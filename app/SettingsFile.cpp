@@ -43,8 +43,9 @@ void TSettingsFile::OpenSettingsFile() {
 
 void TSettingsFile::SaveSettings(const TCellGridBase& grid, const TPidTable& table) const {
   // Until an INIT packet has built the table there is nothing to save; writing would wipe every
-  // arrangement the file holds.
-  if (!table.InitDone) return;
+  // arrangement the file holds. So would a table that an INIT packet is rebuilding right now or has
+  // abandoned on a packet error.
+  if (!table.Saveable()) return;
 
   orlex::TProfileWriter writer(path_);
   std::set<std::int32_t> written;

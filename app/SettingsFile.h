@@ -38,7 +38,8 @@ class TSettingsFile {
   const TSettingsSource* SettingsFile() const { return settingsFile_.get(); }
 
   // Rewrites the file from the grid's slots (columns 0, 2, 4, rows 1 up, column by column) and the
-  // PID windows. Before the first INIT packet there is nothing to save and the file stays as it is.
+  // PID windows. Before the first INIT packet, while one is being built and after a packet error there
+  // is nothing to save and the file stays as it is.
   // The new file replaces the old one only when complete; on failure it throws
   // std::runtime_error("Unable to write to <path>") and the old file is untouched.
   void SaveSettings(const TCellGridBase& grid, const TPidTable& table) const;

@@ -209,6 +209,8 @@ void TForm2::TrackBar1Change() {
 }
 
 bool TForm2::FormClose() {
+  // A packet error's box is open: the session's end ends the process as closing the box would.
+  if (table_.Ending) orlex::EndProcess();
   try {
     SaveSettings();
   } catch (const EAbort&) {
