@@ -39,6 +39,14 @@ std::string TSettingsReader::ReadString(const std::string& section, const std::s
 void TSettingsFile::OpenSettingsFile() {
   std::error_code error;
   if (std::filesystem::exists(path_, error)) settingsFile_ = std::make_unique<TSettingsReader>(path_);
+  *failureLogged_ = false;  // each INIT packet reports a failing file once
+  if (settingsFile_) {
+    settingsFile_->OnReadFailure([log = &failureLog_, logged = failureLogged_](const std::string& message) {
+      if (*logged || !*log) return;
+      *logged = true;
+      (*log)(message);
+    });
+  }
 }
 
 void TSettingsFile::SaveSettings(const TCellGridBase& grid, const TPidTable& table) const {

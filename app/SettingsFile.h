@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,8 @@ class TPidTable;
 class TSettingsReader : public TSettingsSource {
  public:
   explicit TSettingsReader(std::string path) : profile_(std::move(path)) {}
+  // Failed reads (not a missing file) go here; each still gives its default.
+  void OnReadFailure(orlex::TProfileReader::TReadFailure handler) { profile_.OnReadFailure(std::move(handler)); }
 
   int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const override;
   double ReadFloat(const std::string& section, const std::string& key, double defaultValue) const override;
@@ -32,6 +35,10 @@ class TSettingsFile {
 
   const std::string& Path() const { return path_; }
 
+  // Where a read that fails (a directory in the file's place, an I/O error) is reported: once per
+  // OpenSettingsFile, that is once per INIT packet. The read gives its default.
+  void SetFailureLog(std::function<void(const std::string&)> log) { failureLog_ = std::move(log); }
+
   // When the file exists, a new reader on it replaces the open one; otherwise the open one stays.
   void OpenSettingsFile();
   // The open reader, nullptr when none is open.
@@ -50,4 +57,6 @@ class TSettingsFile {
  private:
   std::string path_;
   std::unique_ptr<TSettingsReader> settingsFile_;
+  std::function<void(const std::string&)> failureLog_;
+  std::shared_ptr<bool> failureLogged_ = std::make_shared<bool>(false);
 };

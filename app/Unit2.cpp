@@ -65,6 +65,7 @@ TForm2::TForm2(const std::string& executableDir, QWidget* parent)
           executableDir.empty() ? QCoreApplication::applicationDirPath().toStdString() : executableDir)),
       log_(orlex::LogFilePath(executableDir.empty() ? QCoreApplication::applicationDirPath().toStdString()
                                                     : executableDir)) {
+  settings_.SetFailureLog([this](const std::string& message) { WriteLog(message); });
   CreateControls();
   FormCreate();
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -53,11 +54,36 @@ std::string UnquotedValue(std::string_view raw) {
   return std::string(value);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+// The whole file; false when it cannot be read. A missing file is no failure (errorText stays empty);
+// anything else that stops the read (a directory in its place, an I/O error) says why in errorText.
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& errorText) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) errorText = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errorText = std::strerror(EISDIR);
+    return false;
+  }
+  contents.clear();
+  char buffer[16 * 1024];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      contents.append(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n == 0) break;
+    if (errno == EINTR) continue;
+    errorText = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -144,7 +170,11 @@ std::optional<int> ProfileTextToInt(std::string_view text) {
 
 std::optional<std::string> TProfileReader::ReadValue(std::string_view section, std::string_view key) const {
   std::string contents;
-  if (!ReadWholeFile(path_, contents)) return std::nullopt;
+  std::string errorText;
+  if (!ReadWholeFile(path_, contents, errorText)) {
+    if (!errorText.empty() && onReadFailure_) onReadFailure_("Unable to read " + path_ + ": " + errorText);
+    return std::nullopt;
+  }
   std::string_view rest(contents);
   bool inSection = false;
   while (!rest.empty()) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "support/LocaleGuard.h"
 
@@ -107,6 +108,23 @@ TEST(ProfileRead, EveryReadSeesTheFileAsItIsNow) {
   EXPECT_EQ(reader.ReadInteger("s", "k", -1), 5);
   fs::remove(path);
   EXPECT_EQ(reader.ReadInteger("s", "k", -1), -1);
+}
+
+// A read that fails gives the default, as a missing file does, and only the failure is reported.
+TEST(ProfileRead, AFailedReadGivesTheDefaultAndIsReported) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  orlex::TProfileReader reader(path);
+  std::vector<std::string> reports;
+  reader.OnReadFailure([&](const std::string& message) { reports.push_back(message); });
+  EXPECT_EQ(reader.ReadInteger("s", "k", -1), -1);
+  EXPECT_TRUE(reports.empty()) << "a missing file is no failure";
+  fs::create_directory(path);
+  EXPECT_EQ(reader.ReadInteger("s", "k", -1), -1);
+  EXPECT_EQ(reader.ReadString("s", "k", "Arial"), "Arial");
+  EXPECT_EQ(reader.ReadFloat("s", "k", -1.0), -1.0);
+  ASSERT_EQ(reports.size(), 3u);
+  EXPECT_EQ(reports[0], "Unable to read " + path + ": Is a directory");
 }
 
 // ---- conversions ----
