@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "grid/TextLayout.h"
+#include "grid/core/TextLayout.h"
 
 namespace {
 

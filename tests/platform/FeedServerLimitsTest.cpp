@@ -20,7 +20,7 @@
 
 #include "platform/FeedFrame.h"
 #include "platform/FeedServer.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "grid/TextLayout.h"
+#include "grid/core/TextLayout.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "support/LocaleGuard.h"
+#include "tests/support/LocaleGuard.h"
 
 namespace {
 
