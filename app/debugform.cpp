@@ -24,6 +24,8 @@ Tdebugfrm::Tdebugfrm(const TDebugListing& listing, QWidget* parent)
   Memo1->setObjectName("Memo1");
   Memo1->setReadOnly(true);
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // A listing has no undo: an undo history would keep every line ever shown or dropped.
+  Memo1->setUndoRedoEnabled(false);
   Memo1->setGeometry(rect());
   Memo1->clear();
 
