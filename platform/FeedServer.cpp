@@ -55,6 +55,7 @@ struct TFeedServer::TConnection {
   bool parked = false;    // waits for a handler to return or for memory to be freed
   bool draining = false;  // the peer has stopped sending: what is left is small, read it regardless
   size_t counted = 0;     // what it holds beyond its allowance, as counted in sharedHeld_
+  uint64_t order = 0;     // when it was accepted: waiting connections resume oldest first
 };
 
 namespace {
@@ -116,20 +117,36 @@ void TFeedServer::ScheduleResume() {
 
 void TFeedServer::ResumeParked() {
   resumeScheduled_ = false;
-  std::vector<std::weak_ptr<TConnection>> parked;
-  parked.swap(parked_);
-  for (const std::weak_ptr<TConnection>& weak : parked) {
-    const TConnectionPtr connection = weak.lock();
-    if (!connection || connection->closed) continue;
-    connection->parked = false;
+  if (depth_ >= kMaxNesting) return;  // the next handler to return schedules this again
+  std::vector<TConnectionPtr> parked;
+  for (const std::weak_ptr<TConnection>& weak : parked_) {
+    TConnectionPtr connection = weak.lock();
+    if (connection && !connection->closed) parked.push_back(std::move(connection));
+  }
+  // Oldest connection first: a crowd of Feeds that has just connected cannot hold up the requests of
+  // a Feed that was there before it.
+  std::sort(parked.begin(), parked.end(),
+            [](const TConnectionPtr& a, const TConnectionPtr& b) { return a->order < b->order; });
+  TConnectionPtr next;
+  parked_.clear();
+  for (const TConnectionPtr& connection : parked) {
     if (!MayRead(*connection) && PeerHungUp(connection->fd)) connection->draining = true;
-    if (depth_ >= kMaxNesting) {
-      Park(connection);
+    const bool ready = !connection->busy && (MayRead(*connection) || connection->decoder.Ready());
+    if (!next && ready) {
+      next = connection;
       continue;
     }
-    const std::weak_ptr<bool> alive = alive_;
-    Serve(connection);
-    if (alive.expired()) return;
+    parked_.push_back(connection);  // still waiting, for its turn or for memory
+  }
+  if (!next) return;
+  next->parked = false;
+  // One at a time: the next one's turn comes from the event loop, also while this one's handler runs.
+  if (!parked_.empty()) ScheduleResume();
+  // What it sent meanwhile is read now (unless memory is short), then served.
+  if (!next->peerDone && MayRead(*next)) {
+    ReadAndServe(next);
+  } else {
+    Serve(next);
   }
 }
 
@@ -256,6 +273,7 @@ void TFeedServer::AcceptPending() {
     }
     auto connection = std::make_shared<TConnection>();
     connection->fd = fd;
+    connection->order = ++accepted_;
     connection->reader = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connection->writer = new QSocketNotifier(fd, QSocketNotifier::Write, this);
     connection->writer->setEnabled(false);
@@ -284,6 +302,15 @@ void TFeedServer::OnReadable(const TConnectionPtr& connection) {
     Park(connection);  // unread: the kernel holds its bytes meanwhile
     return;
   }
+  if (!parked_.empty() && !connection->parked) {
+    Park(connection);  // others wait already: take its turn among them, oldest connection first
+    ScheduleResume();
+    return;
+  }
+  ReadAndServe(connection);
+}
+
+void TFeedServer::ReadAndServe(const TConnectionPtr& connection) {
   readBuffer_.resize(kReadChunk);
   char* const buffer = readBuffer_.data();
   size_t budget = kReadBudget;

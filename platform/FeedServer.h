@@ -78,6 +78,7 @@ class TFeedServer : public QObject {
   bool SomeoneAnswers() const;
   void AcceptPending();
   void OnReadable(const TConnectionPtr& connection);
+  void ReadAndServe(const TConnectionPtr& connection);
   void OnWritable(const TConnectionPtr& connection);
   void Serve(const TConnectionPtr& connection);
   void Reply(const TConnectionPtr& connection, int32_t result);
@@ -105,6 +106,7 @@ class TFeedServer : public QObject {
   bool resumeScheduled_ = false;
   bool recheckScheduled_ = false;
   size_t sharedHeld_ = 0;
+  uint64_t accepted_ = 0;
   int depth_ = 0;
   int deepest_ = 0;
   std::vector<char> readBuffer_;  // on the heap: handlers nest, and each level would carry it

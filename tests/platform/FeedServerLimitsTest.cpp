@@ -143,6 +143,63 @@ INSTANTIATE_TEST_SUITE_P(Cases, FeedServerCrowd,
                                          CrowdCase{"ModalBox", TReentry::ModalBox}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A Feed that was connected before a crowd arrived is not held up behind it: waiting requests
+// resume oldest connection first, so its next packet is handled after a few of the crowd's, not after
+// all of them (the watchdog would end the display meanwhile).
+TEST(FeedServerLimits, AnEstablishedFeedIsServedBeforeALaterCrowd) {
+  constexpr int kCrowd = 300;
+  TTempDir temp;
+  const std::string path = temp.File("feed.sock");
+  int crowdCalls = 0;
+  int crowdCallsBeforeFeed = -1;
+  TFeedServer server(path, [&](uint32_t, uint32_t data, const std::string&) {
+    if (data == 7) {
+      crowdCallsBeforeFeed = crowdCalls;
+      return 7;
+    }
+    ++crowdCalls;
+    QEventLoop box;  // every crowd request opens a box that its user closes a moment later
+    QTimer::singleShot(1, &box, &QEventLoop::quit);
+    box.exec();
+    return 1;
+  });
+  ASSERT_TRUE(server.Listening()) << server.ErrorText();
+  const int feed = Connect(path);
+  ASSERT_GE(feed, 0);
+  ASSERT_TRUE(SpinUntil([&] { return server.ConnectionCount() == 1; }, 5000));
+
+  std::atomic<bool> crowdSent{false};
+  std::atomic<int> answered{0};
+  std::thread crowd([&] {
+    std::vector<int> fds;
+    for (int i = 0; i < kCrowd; ++i) {
+      const int fd = Connect(path);
+      if (fd < 0 || !SendAll(fd, Packet(1, "k,1;"))) break;
+      fds.push_back(fd);
+    }
+    crowdSent = true;
+    for (int fd : fds) {
+      int32_t result = 0;
+      if (ReadReply(fd, result)) ++answered;
+      ::close(fd);
+    }
+  });
+  SpinUntil([&] { return crowdSent.load() && crowdCalls >= 20; }, 20000);
+  std::atomic<int32_t> reply{-1};
+  std::thread ask([&] {
+    int32_t result = -1;
+    if (SendAll(feed, Packet(7, "k,2;")) && ReadReply(feed, result)) reply = result;
+  });
+  SpinUntil([&] { return answered.load() == kCrowd && reply.load() != -1; }, 60000);
+  ask.join();
+  crowd.join();
+  ::close(feed);
+  EXPECT_EQ(reply.load(), 7);
+  EXPECT_EQ(answered.load(), kCrowd);
+  ASSERT_GE(crowdCallsBeforeFeed, 20);
+  EXPECT_LT(crowdCallsBeforeFeed, kCrowd / 2) << "of " << kCrowd;
+}
+
 // Feeds beyond the connection bound wait in the listen queue; a Feed already connected is still
 // served, and a waiting one is taken in and served once others leave.
 TEST(FeedServerLimits, ConnectionsBeyondTheBoundWaitTheirTurn) {
