@@ -15,6 +15,7 @@
 #include "platform/FeedPath.h"
 #include "platform/FeedServer.h"
 
+namespace orlex::app {
 namespace {
 
 int Refuse(const QString& text) {
@@ -36,7 +37,7 @@ long ResidentKiB() {
 // ORLEXGAUGES_STATS=1: once a second, paint passes of the grid, resident memory, the deepest nesting of
 // Feed handlers and the open connections on standard error,
 // for measuring the display under a Feed.
-void StartStats(QObject* owner, const TCellGrid* grid, const orlex::TFeedServer* server) {
+void StartStats(QObject* owner, const grid::TCellGrid* grid, const orlex::TFeedServer* server) {
   auto* timer = new QTimer(owner);
   auto lastPasses = std::make_shared<std::uint64_t>(grid->PaintPassNumber());
   QObject::connect(timer, &QTimer::timeout, owner, [grid, server, lastPasses] {
@@ -50,8 +51,10 @@ void StartStats(QObject* owner, const TCellGrid* grid, const orlex::TFeedServer*
 }
 
 }  // namespace
+}  // namespace orlex::app
 
 int main(int argc, char** argv) {
+  using namespace orlex::app;
   std::setlocale(LC_ALL, "");
   TOrlexApplication app(argc, argv);
   app.setApplicationName("Orlex Gauges");

@@ -11,6 +11,8 @@
 
 #include "grid/GridColorQt.h"
 
+namespace orlex::grid {
+
 namespace {
 
 // Paint passes are spaced at least this far apart (about 60 a second at most).
@@ -326,3 +328,5 @@ void TCellGrid::OwnerResized() {
     }
   }
 }
+
+}  // namespace orlex::grid

@@ -9,6 +9,8 @@
 
 #include "platform/LocaleInfo.h"
 
+namespace orlex::app {
+
 TEventLog::TEventLog(std::string path, TClock clock) : path_(std::move(path)), clock_(std::move(clock)) {}
 
 std::string FormatLogLine(const std::tm& localTime, char timeSeparator, const std::string& message) {
@@ -38,3 +40,5 @@ void TEventLog::WriteLog(const std::string& message) const {
   }
   ::close(fd);
 }
+
+}  // namespace orlex::app

@@ -6,6 +6,8 @@
 #include "app/core/PidRegistry.h"
 #include "app/core/RegistryHost.h"
 
+namespace orlex::app {
+
 // The most PIDs an INIT packet registers; the rest of its PIDs are skipped and the debug listing
 // says how many.
 inline constexpr int kMaxRegisteredPids = TPidTable::kSlots;
@@ -21,3 +23,5 @@ inline void EndOnPacketError(TPidTable& table, TRegistryHost& host, const std::s
 }
 
 int ProcessInitPacket(TPidTable& table, TRegistryHost& host, std::string_view text);
+
+}  // namespace orlex::app

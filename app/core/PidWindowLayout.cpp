@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace orlex::app {
+
 TCascadePlacement CascadeStep(bool first, int lastTop, int cascadeLeft, int width, int height, int screenWidth,
                               int screenHeight) {
   TCascadePlacement at;
@@ -60,3 +62,5 @@ void FitToDesktop(TPidWindowSettings& settings, const TDesktopArea& desktop) {
   const int maxPoints = std::max(1, desktop.Height * 72 / 96);
   settings.FontSize = std::clamp(settings.FontSize, 1, maxPoints);
 }
+
+}  // namespace orlex::app

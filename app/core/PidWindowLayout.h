@@ -4,6 +4,8 @@
 
 #include "app/core/PidWindowBase.h"
 
+namespace orlex::app {
+
 class TSettingsSource;
 
 // Where the next PID window of an INIT packet goes: windows are stacked downward from the screen's
@@ -37,3 +39,5 @@ struct TDesktopArea {
 // a font size from 1 point to the desktop's height. Negative positions and sizes still mean "leave as
 // it is"; a negative font size becomes 1 point.
 void FitToDesktop(TPidWindowSettings& settings, const TDesktopArea& desktop);
+
+}  // namespace orlex::app

@@ -7,7 +7,12 @@
 #include "app/core/SettingsSource.h"
 #include "platform/ProfileFile.h"
 
+namespace orlex::grid {
 class TCellGridBase;
+}
+
+namespace orlex::app {
+
 class TPidTable;
 
 // The settings file's reads for the slot layout and the PID windows.
@@ -49,7 +54,7 @@ class TSettingsFile {
   // is nothing to save and the file stays as it is.
   // The new file replaces the old one only when complete; on failure it throws
   // std::runtime_error("Unable to write to <path>") and the old file is untouched.
-  void SaveSettings(const TCellGridBase& grid, const TPidTable& table) const;
+  void SaveSettings(const grid::TCellGridBase& grid, const TPidTable& table) const;
 
   // "Delete INI File": closes the reader, deletes the file (failures ignored), opens again.
   void DeleteIniFile();
@@ -60,3 +65,5 @@ class TSettingsFile {
   std::function<void(const std::string&)> failureLog_;
   std::shared_ptr<bool> failureLogged_ = std::make_shared<bool>(false);
 };
+
+}  // namespace orlex::app

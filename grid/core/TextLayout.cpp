@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace orlex::grid {
+
 namespace {
 
 bool IsBreakSpace(char16_t c) { return c == u' ' || c == u'\t'; }
@@ -202,3 +204,5 @@ std::size_t DrawableLineLimit(int lineHeight, int rectHeight, unsigned flags) {
   if ((flags & (DT_VCENTER | DT_BOTTOM)) || (flags & DT_NOCLIP)) return kAll;
   return static_cast<std::size_t>(std::max(0, rectHeight) / lineHeight) + 2;
 }
+
+}  // namespace orlex::grid

@@ -9,6 +9,8 @@
 #include "app/core/DebugListing.h"
 #include "app/debugform.h"
 
+using namespace orlex::app;
+
 namespace {
 
 QString Joined(const TDebugListing& listing) {

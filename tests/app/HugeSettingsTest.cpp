@@ -8,8 +8,12 @@
 #include <fstream>
 
 #include "app/Unit2.h"
+#include "platform/FeedFrame.h"
 #include "app/pidwindow.h"
 #include "tests/support/TempDir.h"
+
+using namespace orlex::grid;
+using namespace orlex::app;
 
 namespace {
 
@@ -29,7 +33,7 @@ TEST_P(HugeSettings, AreFittedToTheDesktop) {
   std::ofstream(form.SettingsPath(), std::ios::binary)
       << "[k1]\r\nTop=" << v << "\r\nLeft=" << v << "\r\nWidth=" << v << "\r\nHeight=" << v << "\r\nFontSize=" << v
       << "\r\n";
-  ASSERT_EQ(form.FeedMessage(TForm2::WM_COPYDATA, 0, "1;k1;d1;1;"), 1);
+  ASSERT_EQ(form.FeedMessage(orlex::kMsgCopyData, 0, "1;k1;d1;1;"), 1);
   auto* window = dynamic_cast<TPidWnd*>(form.Table().Record(1)->Window.get());
   ASSERT_NE(window, nullptr);
   const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();

@@ -10,8 +10,12 @@
 #include <memory>
 
 #include "app/Unit2.h"
+#include "platform/FeedFrame.h"
 #include "platform/ProcessEnd.h"
 #include "tests/support/TempDir.h"
+
+using namespace orlex::grid;
+using namespace orlex::app;
 
 namespace {
 
@@ -42,14 +46,14 @@ TEST_P(SessionEnd, DuringAPacketLeavesTheSettingsFileAsItWas) {
   const SessionEndCase& c = GetParam();
   TForm2 form(dir_.Path());
   form.show();
-  ASSERT_EQ(form.FeedMessage(TForm2::WM_COPYDATA, 0, "2;k1;d1;1;k2;d2;2;"), 1);
+  ASSERT_EQ(form.FeedMessage(orlex::kMsgCopyData, 0, "2;k1;d1;1;k2;d2;2;"), 1);
   {
     QTimer ok;  // the user closes the "saved" box
     QObject::connect(&ok, &QTimer::timeout, [] {
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
     });
     ok.start(0);
-    ASSERT_EQ(form.FeedMessage(TForm2::WM_COPYDATA, 4, ""), 0);
+    ASSERT_EQ(form.FeedMessage(orlex::kMsgCopyData, 4, ""), 0);
   }
   const std::string before = ReadFile(form.SettingsPath());
   ASSERT_NE(before.find("[k2]"), std::string::npos);
@@ -80,11 +84,11 @@ TEST_P(SessionEnd, DuringAPacketLeavesTheSettingsFileAsItWas) {
   });
   user.start(0);
   if (c.box != nullptr) {
-    EXPECT_THROW(form.FeedMessage(TForm2::WM_COPYDATA, c.kind, c.packet), TProcessEnded);
+    EXPECT_THROW(form.FeedMessage(orlex::kMsgCopyData, c.kind, c.packet), TProcessEnded);
     EXPECT_TRUE(closeEndedTheProcess) << "the close must end the process as the box would";
     EXPECT_FALSE(closed);
   } else {
-    EXPECT_EQ(form.FeedMessage(TForm2::WM_COPYDATA, c.kind, c.packet), 1);
+    EXPECT_EQ(form.FeedMessage(orlex::kMsgCopyData, c.kind, c.packet), 1);
     EXPECT_TRUE(closed);
   }
   user.stop();

@@ -13,8 +13,12 @@
 #include <string>
 
 #include "app/Unit2.h"
+#include "platform/FeedFrame.h"
 #include "platform/ProcessEnd.h"
 #include "tests/support/TempDir.h"
+
+using namespace orlex::grid;
+using namespace orlex::app;
 
 namespace {
 
@@ -42,7 +46,7 @@ TEST(SettingsReadFailure, GivesDefaultsAndIsLoggedOncePerInit) {
   std::filesystem::create_directory(form.SettingsPath());  // in the way of the file
 
   for (int init = 1; init <= 2; ++init) {
-    ASSERT_EQ(form.FeedMessage(TForm2::WM_COPYDATA, 0, "2;k1;d1;1;k2;d2;2;"), 1) << "INIT " << init;
+    ASSERT_EQ(form.FeedMessage(orlex::kMsgCopyData, 0, "2;k1;d1;1;k2;d2;2;"), 1) << "INIT " << init;
     EXPECT_EQ(form.msgtxt->text(), "Watching for PID Data");
     // Both PIDs placed in the first free slots, as with no saved position.
     EXPECT_EQ(form.Grid().Cells(0, 1), "d1");
@@ -51,7 +55,7 @@ TEST(SettingsReadFailure, GivesDefaultsAndIsLoggedOncePerInit) {
     const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_EQ(CountOf(log, " Unable to read " + form.SettingsPath() + ": Is a directory\r\n"), init) << log;
   }
-  EXPECT_EQ(form.FeedMessage(TForm2::WM_COPYDATA, 1, "k1,5;"), 1);
+  EXPECT_EQ(form.FeedMessage(orlex::kMsgCopyData, 1, "k1,5;"), 1);
   EXPECT_EQ(form.Grid().Cells(1, 1), "5");
 }
 

@@ -13,6 +13,8 @@
 
 #include "app/core/FeedIntake.h"
 
+using namespace orlex::app;
+
 namespace {
 
 void Check(bool condition) {

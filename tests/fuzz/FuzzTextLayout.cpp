@@ -11,6 +11,8 @@
 
 #include "grid/core/TextLayout.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 void Check(bool condition) {

@@ -5,6 +5,8 @@
 
 #include "app/core/PidWindowLayout.h"
 
+using namespace orlex::app;
+
 namespace {
 
 struct FitCase {

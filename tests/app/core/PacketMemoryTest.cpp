@@ -7,6 +7,8 @@
 #include "app/core/FeedIntake.h"
 #include "tests/app/core/FeedFakes.h"
 
+using namespace orlex::app;
+
 namespace {
 
 struct PacketCase {

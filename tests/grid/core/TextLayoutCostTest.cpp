@@ -7,6 +7,8 @@
 
 #include "grid/core/TextLayout.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 struct TCountingMeasure {
