@@ -31,7 +31,13 @@ void TPidWindowCascade::CascadePidWindow(const PidRecord& pid, const QSize& scre
 void LoadPidWindowSettings(const TSettingsSource* settings, const PidRecord& pid, QWidget* mainWindow) {
   auto* window = dynamic_cast<TPidWnd*>(pid.Window.get());
   if (settings == nullptr || window == nullptr) return;
-  const TPidWindowSettings s = ReadPidWindowSettings(*settings, pid.Key);
+  TPidWindowSettings s = ReadPidWindowSettings(*settings, pid.Key);
+  TDesktopArea desktop;
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->virtualGeometry();
+    desktop = {area.left(), area.top(), area.width(), area.height()};
+  }
+  FitToDesktop(s, desktop);
   window->Setup(pid.Description, "--", s.Top, s.Left, mainWindow, s.Threshold, s.GoodColor, s.BadColor,
                 s.CheckingEnabled, s.FontSize, s.FontColor, s.FontName, s.Width, s.Height);
 }

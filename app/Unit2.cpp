@@ -69,6 +69,7 @@ TForm2::TForm2(const std::string& executableDir, QWidget* parent)
           executableDir.empty() ? QCoreApplication::applicationDirPath().toStdString() : executableDir)),
       log_(orlex::LogFilePath(executableDir.empty() ? QCoreApplication::applicationDirPath().toStdString()
                                                     : executableDir)) {
+  settings_.SetFailureLog([this](const std::string& message) { WriteLog(message); });
   CreateControls();
   FormCreate();
 }
@@ -215,6 +216,8 @@ void TForm2::TrackBar1Change() {
 }
 
 bool TForm2::FormClose() {
+  // A packet error's box is open: the session's end ends the process as closing the box would.
+  if (table_.Ending) orlex::EndProcess();
   try {
     SaveSettings();
   } catch (const EAbort&) {

@@ -1,6 +1,9 @@
 #include "app/debugform.h"
 
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QTextDocument>
@@ -24,7 +27,8 @@ Tdebugfrm::Tdebugfrm(const TDebugListing& listing, QWidget* parent)
   Memo1->setObjectName("Memo1");
   Memo1->setReadOnly(true);
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo1->setMaximumBlockCount(static_cast<int>(TDebugListing::kMaxLines));
+  // A listing has no undo: an undo history would keep every line ever shown or dropped.
+  Memo1->setUndoRedoEnabled(false);
   Memo1->setGeometry(rect());
   Memo1->clear();
 
@@ -48,6 +52,7 @@ void Tdebugfrm::Flush() {
   }
   if (update.reload) {
     Memo1->setPlainText(text);
+    shownFrom_ = listing_.FirstSequence();
   } else if (!update.lines.empty()) {
     // A text box holding one empty line looks empty to itself and would append onto that line.
     if (showsLines_ && Memo1->document()->isEmpty()) text.prepend('\n');
@@ -55,6 +60,25 @@ void Tdebugfrm::Flush() {
   }
   showsLines_ = showsLines_ || !update.lines.empty();
   shownUpTo_ = listing_.EndSequence();
+  DropWhatTheListingDropped();
+}
+
+// The window keeps exactly the lines the listing keeps, so it obeys the listing's bounds in lines and
+// in bytes: a few huge packets must not grow it past them.
+void Tdebugfrm::DropWhatTheListingDropped() {
+  const std::uint64_t first = listing_.FirstSequence();
+  if (first <= shownFrom_) return;
+  const std::uint64_t drop = first - shownFrom_;
+  QTextDocument* document = Memo1->document();
+  if (drop >= static_cast<std::uint64_t>(document->blockCount())) {
+    Memo1->clear();
+  } else {
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::Start);
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(drop));
+    cursor.removeSelectedText();
+  }
+  shownFrom_ = first;
 }
 
 void Tdebugfrm::showEvent(QShowEvent* event) {

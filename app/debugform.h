@@ -12,7 +12,8 @@ namespace orlex::app {
 
 // The debug window: shows the debug listing. Hidden until the user asks for it; closing only hides it.
 // While hidden it does no work at all; while shown it adds new lines in batches, so a Feed sending
-// thousands of packets a second does not slow the display.
+// thousands of packets a second does not slow the display. It holds the lines the listing holds, no
+// more, so the listing's bounds in lines and bytes hold for it too.
 class Tdebugfrm : public QWidget {
   Q_OBJECT
 
@@ -34,6 +35,9 @@ class Tdebugfrm : public QWidget {
 
  private:
   const TDebugListing& listing_;
+  void DropWhatTheListingDropped();
+
+  std::uint64_t shownFrom_ = 0;  // sequence of the first line the window holds
   std::uint64_t shownUpTo_ = 0;
   bool showsLines_ = false;  // Memo1 holds at least one line, perhaps an empty one
   QTimer flushTimer_;

@@ -35,15 +35,17 @@ long ResidentKiB() {
   return -1;
 }
 
-// ORLEXGAUGES_STATS=1: once a second, paint passes of the grid and resident memory on standard error,
+// ORLEXGAUGES_STATS=1: once a second, paint passes of the grid, resident memory, the deepest nesting of
+// Feed handlers and the open connections on standard error,
 // for measuring the display under a Feed.
-void StartStats(QObject* owner, const grid::TCellGrid* grid) {
+void StartStats(QObject* owner, const grid::TCellGrid* grid, const orlex::TFeedServer* server) {
   auto* timer = new QTimer(owner);
   auto lastPasses = std::make_shared<std::uint64_t>(grid->PaintPassNumber());
-  QObject::connect(timer, &QTimer::timeout, owner, [grid, lastPasses] {
+  QObject::connect(timer, &QTimer::timeout, owner, [grid, server, lastPasses] {
     const std::uint64_t passes = grid->PaintPassNumber();
-    std::fprintf(stderr, "stats: paints/s %llu rss_kib %ld\n",
-                 static_cast<unsigned long long>(passes - *lastPasses), ResidentKiB());
+    std::fprintf(stderr, "stats: paints/s %llu rss_kib %ld deepest_nesting %d connections %zu\n",
+                 static_cast<unsigned long long>(passes - *lastPasses), ResidentKiB(), server->DeepestNesting(),
+                 server->ConnectionCount());
     *lastPasses = passes;
   });
   timer->start(1000);
@@ -95,7 +97,7 @@ int main(int argc, char** argv) {
   QObject::connect(form, &TForm2::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
   if (const char* stats = std::getenv("ORLEXGAUGES_STATS"); stats != nullptr && stats[0] == '1') {
-    StartStats(form, form->pidgrid);
+    StartStats(form, form->pidgrid, &server);
   }
   form->show();
   const int code = app.exec();

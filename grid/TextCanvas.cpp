@@ -77,7 +77,10 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   const int tabStop = TabStopWidth(font.layout);
   const bool expandTabs = (flags & DT_EXPANDTABS) != 0;
   const int lineHeight = font.layout.lineHeight;
-  const std::vector<TTextLine> lines = BreakTextLines(view, rect.width(), flags, tabStop, measure);
+  // Drawing lays out only the lines that can show; measuring needs them all.
+  const std::size_t lineLimit =
+      (flags & DT_CALCRECT) ? static_cast<std::size_t>(-1) : DrawableLineLimit(lineHeight, rect.height(), flags);
+  const std::vector<TTextLine> lines = BreakTextLines(view, rect.width(), flags, tabStop, measure, lineLimit);
 
   if (flags & DT_CALCRECT) {
     if (text.isEmpty()) {

@@ -1,8 +1,11 @@
 #include "platform/AppPaths.h"
 
+#include "platform/FeedPath.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 #include <filesystem>
 #include <system_error>
 
@@ -10,19 +13,17 @@ namespace orlex {
 
 namespace {
 
-std::string FallbackDir(const char* xdgVariable, const char* homeRelative) {
-  std::filesystem::path base;
-  if (const char* xdg = std::getenv(xdgVariable); xdg != nullptr && xdg[0] == '/') {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-    base = std::filesystem::path(home) / homeRelative;
-  } else {
-    base = "/tmp";
-  }
-  const std::filesystem::path dir = base / "orlexgauges";
-  std::error_code ignored;
-  std::filesystem::create_directories(dir, ignored);
-  return dir.string();
+// Without a home, the shared /tmp: there another user could create the folder first and plant a
+// settings file or a log link in it. So it is this user's private folder, checked as the socket's is
+// (ours, no link, mode 0700, created when missing); when that is refused, a fresh private folder of
+// this process's own.
+std::string PrivateTmpDir(const std::string& tmpRoot, unsigned uid) {
+  const std::string dir = tmpRoot + "/orlexgauges-" + std::to_string(uid);
+  std::string refused;
+  if (CheckPrivateSocketDir(dir, uid, true, refused)) return dir;
+  std::string pattern = dir + "-XXXXXX";
+  if (::mkdtemp(pattern.data()) != nullptr) return pattern;
+  return dir + "-unusable/none";  // nothing is read or written there
 }
 
 // An installed copy sits in PREFIX/bin beside PREFIX/share/applications/orlexgauges.desktop. Its
@@ -33,12 +34,33 @@ bool IsInstalledCopy(const std::string& executableDir) {
   return std::filesystem::exists(dir / ".." / "share" / "applications" / "orlexgauges.desktop", ignored);
 }
 
-std::string PathIn(const std::string& executableDir, const char* xdgVariable, const char* homeRelative,
-                   const char* fileName) {
+}  // namespace
+
+std::string AppFilePathFrom(const std::string& executableDir, const char* xdgValue, const char* homeValue,
+                            const char* homeRelative, const char* fileName, const std::string& tmpRoot,
+                            unsigned uid) {
   if (!executableDir.empty() && access(executableDir.c_str(), W_OK) == 0 && !IsInstalledCopy(executableDir)) {
     return (std::filesystem::path(executableDir) / fileName).string();
   }
-  return (std::filesystem::path(FallbackDir(xdgVariable, homeRelative)) / fileName).string();
+  std::filesystem::path dir;
+  if (xdgValue != nullptr && xdgValue[0] == '/') {
+    dir = std::filesystem::path(xdgValue) / "orlexgauges";
+  } else if (homeValue != nullptr && homeValue[0] != '\0') {
+    dir = std::filesystem::path(homeValue) / homeRelative / "orlexgauges";
+  } else {
+    return (std::filesystem::path(PrivateTmpDir(tmpRoot, uid)) / fileName).string();
+  }
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
+  return (dir / fileName).string();
+}
+
+namespace {
+
+std::string PathIn(const std::string& executableDir, const char* xdgVariable, const char* homeRelative,
+                   const char* fileName) {
+  return AppFilePathFrom(executableDir, std::getenv(xdgVariable), std::getenv("HOME"), homeRelative, fileName, "/tmp",
+                         getuid());
 }
 
 }  // namespace

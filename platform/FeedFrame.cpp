@@ -20,6 +20,8 @@ uint32_t GetU32(const char* bytes) {
 // Dropping the consumed prefix costs a move of what follows it; do it only when that prefix is large
 // and at least half the buffer, so the cost per byte stays constant.
 constexpr size_t kCompactThreshold = 64 * 1024;
+// An empty buffer keeps at most this much capacity for the next frames; more is returned.
+constexpr size_t kKeptCapacity = 256 * 1024;
 
 }  // namespace
 
@@ -95,6 +97,10 @@ bool TFeedDecoder::Next(TFeedRequest& request) {
   request.data = GetU32(header + 4);
   request.payload.assign(header + kFeedHeaderSize, length);
   start_ += kFeedHeaderSize + length;
+  if (start_ == buffer_.size() && buffer_.capacity() > kKeptCapacity) {
+    std::string().swap(buffer_);
+    start_ = 0;
+  }
   return true;
 }
 

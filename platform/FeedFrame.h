@@ -55,6 +55,9 @@ class TFeedDecoder {
   bool Oversized() const { return oversized_; }
   // Bytes held that do not form a complete request yet (a half frame, or frames not taken out).
   size_t Buffered() const { return buffer_.size() - start_; }
+  // Memory the decoder holds for its bytes; once everything is taken out, what one large frame needed
+  // is given back.
+  size_t Held() const { return buffer_.capacity(); }
 
  private:
   std::string buffer_;

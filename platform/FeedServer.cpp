@@ -1,6 +1,7 @@
 #include "platform/FeedServer.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -24,7 +25,9 @@ namespace {
 constexpr size_t kMaxPendingReplies = 64 * 1024;
 // How much one readiness event reads from one connection before the others get their turn.
 constexpr size_t kReadBudget = 256 * 1024;
-constexpr int kListenBacklog = 16;
+constexpr size_t kReadChunk = 64 * 1024;
+// Feeds beyond the connection bound wait here until a connection closes.
+constexpr int kListenBacklog = 128;
 
 bool MakeAddress(const std::string& path, sockaddr_un& address) {
   address = sockaddr_un{};
@@ -49,7 +52,15 @@ struct TFeedServer::TConnection {
   bool busy = false;      // its handler is running
   bool peerDone = false;  // the peer has stopped sending
   bool closed = false;
+  bool parked = false;    // waits for a handler to return or for memory to be freed
+  bool draining = false;  // the peer has stopped sending: what is left is small, read it regardless
+  size_t counted = 0;     // what it holds beyond its allowance, as counted in sharedHeld_
+  uint64_t order = 0;     // when it was accepted: waiting connections resume oldest first
 };
+
+namespace {
+size_t Excess(size_t held) { return held > TFeedServer::kAllowance ? held - TFeedServer::kAllowance : 0; }
+}  // namespace
 
 TFeedServer::TFeedServer(std::string path, THandler handler, QObject* parent)
     : QObject(parent),
@@ -57,6 +68,86 @@ TFeedServer::TFeedServer(std::string path, THandler handler, QObject* parent)
       handler_(std::make_shared<const THandler>(std::move(handler))),
       peerUid_(&TFeedServer::ReadPeerUid) {
   Start();
+}
+
+size_t TFeedServer::SharedHeld() const { return sharedHeld_; }
+
+void TFeedServer::Recount(TConnection& connection) {
+  const size_t now = connection.closed ? 0 : Excess(connection.decoder.Held());
+  const bool freed = now < connection.counted;
+  sharedHeld_ = sharedHeld_ - connection.counted + now;
+  connection.counted = now;
+  if (freed && !parked_.empty()) ScheduleResume();
+}
+
+bool TFeedServer::MayRead(const TConnection& connection) const {
+  return connection.draining || connection.decoder.Held() < kAllowance || sharedHeld_ < kSharedBudget;
+}
+
+namespace {
+// The peer has shut down its sending side (or is gone), though unread bytes may still wait.
+bool PeerHungUp(int fd) {
+  pollfd p{fd, POLLRDHUP, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+}  // namespace
+
+void TFeedServer::Park(const TConnectionPtr& connection) {
+  if (connection->closed) return;
+  connection->reader->setEnabled(false);
+  if (!MayRead(*connection) && !recheckScheduled_) {
+    // Waiting for memory: look again now and then, so a Feed that gives up is noticed and let go.
+    recheckScheduled_ = true;
+    QTimer::singleShot(250, this, [this] {
+      recheckScheduled_ = false;
+      ScheduleResume();
+    });
+  }
+  if (connection->parked) return;
+  connection->parked = true;
+  parked_.push_back(connection);
+}
+
+void TFeedServer::ScheduleResume() {
+  if (resumeScheduled_) return;
+  resumeScheduled_ = true;
+  // From the event loop, not from the returning handler's frame: that one may be deep already.
+  QTimer::singleShot(0, this, [this] { ResumeParked(); });
+}
+
+void TFeedServer::ResumeParked() {
+  resumeScheduled_ = false;
+  if (depth_ >= kMaxNesting) return;  // the next handler to return schedules this again
+  std::vector<TConnectionPtr> parked;
+  for (const std::weak_ptr<TConnection>& weak : parked_) {
+    TConnectionPtr connection = weak.lock();
+    if (connection && !connection->closed) parked.push_back(std::move(connection));
+  }
+  // Oldest connection first: a crowd of Feeds that has just connected cannot hold up the requests of
+  // a Feed that was there before it.
+  std::sort(parked.begin(), parked.end(),
+            [](const TConnectionPtr& a, const TConnectionPtr& b) { return a->order < b->order; });
+  TConnectionPtr next;
+  parked_.clear();
+  for (const TConnectionPtr& connection : parked) {
+    if (!MayRead(*connection) && PeerHungUp(connection->fd)) connection->draining = true;
+    const bool ready = !connection->busy && (MayRead(*connection) || connection->decoder.Ready());
+    if (!next && ready) {
+      next = connection;
+      continue;
+    }
+    parked_.push_back(connection);  // still waiting, for its turn or for memory
+  }
+  if (!next) return;
+  next->parked = false;
+  // One at a time: the next one's turn comes from the event loop, also while this one's handler runs.
+  if (!parked_.empty()) ScheduleResume();
+  // What it sent meanwhile is read now (unless memory is short), then served.
+  if (!next->peerDone && MayRead(*next)) {
+    ReadAndServe(next);
+  } else {
+    Serve(next);
+  }
 }
 
 TFeedServer::~TFeedServer() {
@@ -158,6 +249,10 @@ void TFeedServer::Start() {
 void TFeedServer::AcceptPending() {
   const uid_t ownUid = geteuid();
   for (;;) {
+    if (connections_.size() >= kMaxConnections) {
+      listenNotifier_->setEnabled(false);  // the rest wait in the listen queue until one closes
+      return;
+    }
     const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
@@ -178,6 +273,7 @@ void TFeedServer::AcceptPending() {
     }
     auto connection = std::make_shared<TConnection>();
     connection->fd = fd;
+    connection->order = ++accepted_;
     connection->reader = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connection->writer = new QSocketNotifier(fd, QSocketNotifier::Write, this);
     connection->writer->setEnabled(false);
@@ -202,14 +298,30 @@ void TFeedServer::OnReadable(const TConnectionPtr& connection) {
     connection->reader->setEnabled(false);
     return;
   }
-  char buffer[64 * 1024];
+  if (depth_ >= kMaxNesting || !MayRead(*connection)) {
+    Park(connection);  // unread: the kernel holds its bytes meanwhile
+    return;
+  }
+  if (!parked_.empty() && !connection->parked) {
+    Park(connection);  // others wait already: take its turn among them, oldest connection first
+    ScheduleResume();
+    return;
+  }
+  ReadAndServe(connection);
+}
+
+void TFeedServer::ReadAndServe(const TConnectionPtr& connection) {
+  readBuffer_.resize(kReadChunk);
+  char* const buffer = readBuffer_.data();
   size_t budget = kReadBudget;
   while (budget > 0) {
-    const ssize_t n = ::recv(connection->fd, buffer, sizeof(buffer), 0);
+    const ssize_t n = ::recv(connection->fd, buffer, kReadChunk, 0);
     if (n > 0) {
       connection->decoder.Append(buffer, static_cast<size_t>(n));
+      Recount(*connection);
       budget -= std::min(budget, static_cast<size_t>(n));
-      if (static_cast<size_t>(n) < sizeof(buffer)) break;  // drained for now; the notifier tells us of more
+      if (static_cast<size_t>(n) < kReadChunk) break;  // drained for now; the notifier tells us of more
+      if (!MayRead(*connection)) break;
       continue;
     }
     if (n == 0) {
@@ -228,15 +340,25 @@ void TFeedServer::Serve(const TConnectionPtr& connection) {
   const TConnectionPtr keep = connection;  // the caller's reference may be the vector's slot
   const std::weak_ptr<bool> alive = alive_;
   TFeedRequest request;
-  while (!keep->closed && !keep->busy && keep->out.size() < kMaxPendingReplies && keep->decoder.Next(request)) {
+  while (!keep->closed && !keep->busy && keep->out.size() < kMaxPendingReplies) {
+    if (depth_ >= kMaxNesting && keep->decoder.Ready()) {
+      Park(keep);  // served when a running handler returns
+      return;
+    }
+    if (!keep->decoder.Next(request)) break;
+    Recount(*keep);
     keep->busy = true;
     const std::shared_ptr<const THandler> handler = handler_;
-    const std::string text(FeedPayloadText(request.payload));
+    std::string text(FeedPayloadText(request.payload));
+    request.payload = std::string();  // a large payload is not kept while the handler runs
     int32_t result = 0;
+    deepest_ = std::max(deepest_, ++depth_);
     try {
       result = (*handler)(request.msg, request.data, text);
     } catch (...) {
       if (!alive.expired()) {
+        --depth_;
+        if (!parked_.empty()) ScheduleResume();
         keep->busy = false;
         if (!keep->closed) {
           Reply(keep, 0);
@@ -252,6 +374,8 @@ void TFeedServer::Serve(const TConnectionPtr& connection) {
     if (alive.expired()) {
       return;  // the handler destroyed the server; keep is all that is left
     }
+    --depth_;
+    if (!parked_.empty()) ScheduleResume();
     keep->busy = false;
     if (keep->closed) {
       return;
@@ -328,8 +452,12 @@ void TFeedServer::UpdateNotifiers(const TConnectionPtr& connection) {
   }
   const bool wantRead = !connection->busy && !connection->peerDone && !connection->decoder.Oversized() &&
                         connection->out.size() < kMaxPendingReplies;
-  connection->reader->setEnabled(wantRead);
   connection->writer->setEnabled(!connection->out.empty());
+  if (wantRead && !MayRead(*connection)) {
+    Park(connection);  // read again once others have freed memory
+    return;
+  }
+  connection->reader->setEnabled(wantRead && !connection->parked);
 }
 
 void TFeedServer::CloseConnection(const TConnectionPtr& connection) {
@@ -344,8 +472,12 @@ void TFeedServer::CloseConnection(const TConnectionPtr& connection) {
   connection->reader = connection->writer = nullptr;
   ::close(connection->fd);
   connection->fd = -1;
+  connection->decoder = TFeedDecoder{};
+  connection->out = std::string();
+  Recount(*connection);
   const TConnectionPtr keep = connection;  // the argument may refer to the slot being erased
   connections_.erase(std::remove(connections_.begin(), connections_.end(), keep), connections_.end());
+  if (listenNotifier_ != nullptr && connections_.size() < kMaxConnections) listenNotifier_->setEnabled(true);
 }
 
 }  // namespace orlex

@@ -1,10 +1,12 @@
 #include "platform/ProfileFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -54,11 +56,36 @@ std::string UnquotedValue(std::string_view raw) {
   return std::string(value);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+// The whole file; false when it cannot be read. A missing file is no failure (errorText stays empty);
+// anything else that stops the read (a directory in its place, an I/O error) says why in errorText.
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& errorText) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // a planted link is not read
+  if (fd < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) errorText = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errorText = std::strerror(EISDIR);
+    return false;
+  }
+  contents.clear();
+  char buffer[16 * 1024];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      contents.append(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n == 0) break;
+    if (errno == EINTR) continue;
+    errorText = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
 }
 
 bool IsBlankLine(std::string_view line) {
@@ -113,6 +140,34 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath) {
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// Temporary files of earlier saves of `path` whose process is gone (killed between writing and
+// renaming) or is this one (none of its saves is running now): "<name>.tmp.<pid>.<n>", regular files
+// of ours. Another display's running save keeps its file.
+void RemoveStaleTemporaries(const std::string& path) {
+  const std::filesystem::path target(path);
+  std::filesystem::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  const std::string prefix = target.filename().string() + ".tmp.";
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string rest = name.substr(prefix.size());
+    const std::size_t dot = rest.find('.');
+    if (dot == 0 || dot == std::string::npos || dot + 1 == rest.size()) continue;
+    const std::string pidText = rest.substr(0, dot);
+    const std::string counterText = rest.substr(dot + 1);
+    auto allDigits = [](const std::string& s) { return s.find_first_not_of("0123456789") == std::string::npos; };
+    if (!allDigits(pidText) || !allDigits(counterText) || pidText.size() > 9) continue;
+    const pid_t pid = static_cast<pid_t>(std::stol(pidText));
+    const bool gone = pid != ::getpid() && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
+    if (pid != ::getpid() && !gone) continue;
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
+    ::unlink(it->path().c_str());
+  }
 }
 
 void SyncDirectoryOf(const std::string& path) {
@@ -196,7 +251,11 @@ TProfileText SplitProfileText(std::string_view contents) {
 
 std::optional<std::string> TProfileReader::ReadValue(std::string_view section, std::string_view key) const {
   std::string contents;
-  if (!ReadWholeFile(path_, contents)) return std::nullopt;
+  std::string errorText;
+  if (!ReadWholeFile(path_, contents, errorText)) {
+    if (!errorText.empty() && onReadFailure_) onReadFailure_("Unable to read " + path_ + ": " + errorText);
+    return std::nullopt;
+  }
   std::string_view rest(contents);
   bool inSection = false;
   while (!rest.empty()) {
@@ -333,6 +392,7 @@ std::string TProfileWriter::Text() const {
 void TProfileWriter::Commit() const {
   const std::runtime_error failure("Unable to write to " + path_);
   const std::string text = Text();
+  RemoveStaleTemporaries(path_);
   std::string temporaryPath;
   const int fd = CreateTemporaryBeside(path_, temporaryPath);
   if (fd < 0) throw failure;

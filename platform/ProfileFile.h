@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,11 @@ class TProfileReader {
  public:
   explicit TProfileReader(std::string path) : path_(std::move(path)) {}
 
+  // Told, with a message naming the file and the cause, of every read that fails for another reason
+  // than a missing file; the read gives its default all the same.
+  using TReadFailure = std::function<void(const std::string& message)>;
+  void OnReadFailure(TReadFailure handler) { onReadFailure_ = std::move(handler); }
+
   const std::string& Path() const { return path_; }
 
   // The value trimmed of blanks and enclosing quotes, cut to kProfileValueMax characters; nullopt
@@ -62,6 +68,7 @@ class TProfileReader {
 
  private:
   std::string path_;
+  TReadFailure onReadFailure_;
 };
 
 // Builds a whole file in memory, section by section in the order of their first write, keys in the

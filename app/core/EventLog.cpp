@@ -1,5 +1,9 @@
 #include "app/core/EventLog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
@@ -24,10 +28,17 @@ void TEventLog::WriteLog(const std::string& message) const {
   std::tm local{};
   if (localtime_r(&now, &local) == nullptr) return;
   const std::string line = FormatLogLine(local, orlex::LocaleTimeSeparator(), message);
-  std::FILE* file = std::fopen(path_.c_str(), "ab");
-  if (file == nullptr) return;
-  std::fwrite(line.data(), 1, line.size(), file);
-  std::fclose(file);
+  // Never through a link: one planted in the log's place would make us append to another's file.
+  const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return;
+  std::size_t written = 0;
+  while (written < line.size()) {
+    const ssize_t n = ::write(fd, line.data() + written, line.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
 }
 
 }  // namespace orlex::app

@@ -12,7 +12,7 @@ int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view tex
   std::vector<std::string>& fields = table.FieldList;
   SplitFields(text, fields);
   if (fields.empty()) {
-    host.FailAndEnd("PID Packet ERROR");
+    EndOnPacketError(table, host, "PID Packet ERROR");
     return 0;
   }
   // A well-formed packet ends with ';', so this is the empty field behind it.
@@ -32,7 +32,7 @@ int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view tex
   }
   if (failed) {
     host.updatemsg("PID Packet ERROR");
-    host.FailAndEnd("PID Packet ERROR");
+    EndOnPacketError(table, host, "PID Packet ERROR");
     return 0;
   }
 
@@ -41,7 +41,29 @@ int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view tex
   return 1;
 }
 
+namespace {
+
+// The shared field list keeps its room between packets, but not what one exceptional packet took:
+// a packet of millions of empty fields must not hold that memory for the rest of the session.
+constexpr std::size_t kFieldListKeptCapacity = 4096;
+
+void ReleaseLargeFieldList(TPidTable& table) {
+  if (table.FieldList.capacity() > kFieldListKeptCapacity) std::vector<std::string>().swap(table.FieldList);
+}
+
+int HandleCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const std::string& text);
+
+}  // namespace
+
 int WMCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const std::string& text) {
+  const int result = HandleCopyData(table, host, kind, text);
+  ReleaseLargeFieldList(table);
+  return result;
+}
+
+namespace {
+
+int HandleCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const std::string& text) {
   // A copy of the text: handlers below may let other messages run, whose transport may reuse the
   // caller's buffer.
   const std::string packet(TrimText(std::string_view(text).substr(0, text.find('\0'))));
@@ -60,6 +82,8 @@ int WMCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const 
   }
   return 0;
 }
+
+}  // namespace
 
 int DispatchFeedMessage(TPidTable& table, TRegistryHost& host, std::uint32_t msg, std::uint32_t data,
                         const std::string& text) {

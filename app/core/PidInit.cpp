@@ -48,6 +48,13 @@ void BuildPid(TPidTable& table, TRegistryHost& host, const std::vector<std::stri
 }  // namespace
 
 int ProcessInitPacket(TPidTable& table, TRegistryHost& host, std::string_view text) {
+  // Counted while the table is torn down and rebuilt, also when this packet fails or is left by an
+  // exception.
+  struct TInProgress {
+    TPidTable& table;
+    explicit TInProgress(TPidTable& t) : table(t) { ++table.InitsInProgress; }
+    ~TInProgress() { --table.InitsInProgress; }
+  } inProgress(table);
   // Empty first: the status line below lets other messages run, and they must see no PIDs.
   table.PidCount = 0;
   host.updatemsg("INIT Packet Recv");
@@ -56,7 +63,7 @@ int ProcessInitPacket(TPidTable& table, TRegistryHost& host, std::string_view te
   const std::int32_t count = ReadInitCount(text, rest);
   if (count == kNoCount) {
     host.updatemsg("INIT Packet ERROR 1");
-    host.FailAndEnd("INIT Packet Failed! No COUNT");
+    EndOnPacketError(table, host, "INIT Packet Failed! No COUNT");
     return 0;
   }
 
@@ -67,7 +74,7 @@ int ProcessInitPacket(TPidTable& table, TRegistryHost& host, std::string_view te
     SplitFields(rest, table.FieldList);
     fields = table.FieldList;
   } catch (const std::exception&) {
-    host.FailAndEnd("INIT Packet ERROR 2");
+    EndOnPacketError(table, host, "INIT Packet ERROR 2");
     return 0;
   }
   const int registered = std::clamp<std::int32_t>(count, 0, kMaxRegisteredPids);
@@ -94,7 +101,7 @@ int ProcessInitPacket(TPidTable& table, TRegistryHost& host, std::string_view te
   } catch (const std::exception&) {
     // While the box is open other messages run: the count must match the records that exist.
     table.PidCount = built;
-    host.FailAndEnd("INIT Packet ERROR 3");
+    EndOnPacketError(table, host, "INIT Packet ERROR 3");
     return 0;
   }
 

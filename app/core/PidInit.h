@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "app/core/PidRegistry.h"
@@ -14,6 +15,13 @@ inline constexpr int kMaxRegisteredPids = TPidTable::kSlots;
 // Processes an INIT packet (its text already trimmed and listed): empties the table, reads the
 // count, splits the fields, rebuilds the grid, the PID records and their windows, and places the
 // PIDs. Returns the message result, 1. A malformed packet ends through host.FailAndEnd.
+// A malformed packet: marks the table as ending (a close meanwhile must not save from it), then the
+// host's box and the end of the process.
+inline void EndOnPacketError(TPidTable& table, TRegistryHost& host, const std::string& boxText) {
+  table.Ending = true;
+  host.FailAndEnd(boxText);
+}
+
 int ProcessInitPacket(TPidTable& table, TRegistryHost& host, std::string_view text);
 
 }  // namespace orlex::app

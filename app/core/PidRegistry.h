@@ -49,6 +49,13 @@ class TPidTable {
   int PidCount = 0;
   bool InitDone = false;
   int WatchdogTicks = 0;
+  // INIT packets being built right now (one may run inside another's status line): the table is
+  // then no source for a save.
+  int InitsInProgress = 0;
+  // A packet error's box is open: the process ends when it closes and saves nothing before.
+  bool Ending = false;
+  // What a save may be taken from: a table built to its end by the last INIT packet.
+  bool Saveable() const { return InitDone && InitsInProgress == 0 && !Ending; }
   std::vector<std::string> FieldList;  // reused by every packet
 
  private:

@@ -2,6 +2,8 @@
 
 #include "app/core/SettingsSource.h"
 
+#include <algorithm>
+
 namespace orlex::app {
 
 TCascadePlacement CascadeStep(bool first, int lastTop, int cascadeLeft, int width, int height, int screenWidth,
@@ -45,6 +47,20 @@ TPidWindowSettings ReadPidWindowSettings(const TSettingsSource& source, const st
   s.FontSize = source.ReadInteger(key, "FontSize", 15);
   s.FontName = source.ReadString(key, "FontName", "Arial");
   return s;
+}
+
+void FitToDesktop(TPidWindowSettings& settings, const TDesktopArea& desktop) {
+  // How much of a window stays on the desktop at the least, so it can still be grabbed.
+  constexpr int kVisibleCorner = 40;
+  const int right = desktop.Left + std::max(desktop.Width, 1);
+  const int bottom = desktop.Top + std::max(desktop.Height, 1);
+  if (settings.Width >= 0) settings.Width = std::min(settings.Width, std::max(desktop.Width, 1));
+  if (settings.Height >= 0) settings.Height = std::min(settings.Height, std::max(desktop.Height, 1));
+  if (settings.Left >= 0) settings.Left = std::min(settings.Left, std::max(0, right - kVisibleCorner));
+  if (settings.Top >= 0) settings.Top = std::min(settings.Top, std::max(0, bottom - kVisibleCorner));
+  // Points at 96 dots per inch: a font as tall as the desktop is the most that can show.
+  const int maxPoints = std::max(1, desktop.Height * 72 / 96);
+  settings.FontSize = std::clamp(settings.FontSize, 1, maxPoints);
 }
 
 }  // namespace orlex::app

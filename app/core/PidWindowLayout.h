@@ -26,4 +26,18 @@ TCascadePlacement CascadeStep(bool first, int lastTop, int cascadeLeft, int widt
 // Arial 15 pt.
 TPidWindowSettings ReadPidWindowSettings(const TSettingsSource& source, const std::string& key);
 
+// The desktop the windows live on (all screens together), in screen pixels.
+struct TDesktopArea {
+  int Left = 0;
+  int Top = 0;
+  int Width = 1024;
+  int Height = 768;
+};
+
+// Settings read from the file, made fit for the desktop before they are used (the file is edited by
+// hand): a size at most the desktop's, a position that leaves at least a corner of the window on it,
+// a font size from 1 point to the desktop's height. Negative positions and sizes still mean "leave as
+// it is"; a negative font size becomes 1 point.
+void FitToDesktop(TPidWindowSettings& settings, const TDesktopArea& desktop);
+
 }  // namespace orlex::app

@@ -51,12 +51,21 @@ std::string TSettingsReader::ReadString(const std::string& section, const std::s
 void TSettingsFile::OpenSettingsFile() {
   std::error_code error;
   if (std::filesystem::exists(path_, error)) settingsFile_ = std::make_unique<TSettingsReader>(path_);
+  *failureLogged_ = false;  // each INIT packet reports a failing file once
+  if (settingsFile_) {
+    settingsFile_->OnReadFailure([log = &failureLog_, logged = failureLogged_](const std::string& message) {
+      if (*logged || !*log) return;
+      *logged = true;
+      (*log)(message);
+    });
+  }
 }
 
 void TSettingsFile::SaveSettings(const grid::TCellGridBase& grid, const TPidTable& table) const {
   // Until an INIT packet has built the table there is nothing to save; writing would wipe every
-  // arrangement the file holds.
-  if (!table.InitDone) return;
+  // arrangement the file holds. So would a table that an INIT packet is rebuilding right now or has
+  // abandoned on a packet error.
+  if (!table.Saveable()) return;
 
   // Sections of keys this INIT did not register belong to other Feeds (or to this one on another day):
   // they are carried over unchanged. Read first, so an unreadable file stops the save instead of

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,8 @@ class TPidTable;
 class TSettingsReader : public TSettingsSource {
  public:
   explicit TSettingsReader(std::string path) : profile_(std::move(path)) {}
+  // Failed reads (not a missing file) go here; each still gives its default.
+  void OnReadFailure(orlex::TProfileReader::TReadFailure handler) { profile_.OnReadFailure(std::move(handler)); }
 
   int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const override;
   double ReadFloat(const std::string& section, const std::string& key, double defaultValue) const override;
@@ -37,6 +40,10 @@ class TSettingsFile {
 
   const std::string& Path() const { return path_; }
 
+  // Where a read that fails (a directory in the file's place, an I/O error) is reported: once per
+  // OpenSettingsFile, that is once per INIT packet. The read gives its default.
+  void SetFailureLog(std::function<void(const std::string&)> log) { failureLog_ = std::move(log); }
+
   // When the file exists, a new reader on it replaces the open one; otherwise the open one stays.
   void OpenSettingsFile();
   // The open reader, nullptr when none is open.
@@ -45,9 +52,10 @@ class TSettingsFile {
   // Rewrites the file from the grid's slots (columns 0, 2, 4, rows 1 up, column by column) and the
   // PID windows. Sections whose name is no key of the current table are kept unchanged after the
   // written ones, in their old order; sections of current keys whose PID stands in no slot are dropped.
-  // Before the first INIT packet there is nothing to save and the file stays as it is. When no section
-  // at all is left to write the file is deleted. The new file replaces the old one only when complete;
-  // on failure it throws std::runtime_error("Unable to write to <path>") and the old file is untouched.
+  // Before the first INIT packet, while one is being built and after a packet error there is nothing
+  // to save and the file stays as it is. When no section at all is left to write the file is deleted.
+  // The new file replaces the old one only when complete; on failure it throws
+  // std::runtime_error("Unable to write to <path>") and the old file is untouched.
   void SaveSettings(const grid::TCellGridBase& grid, const TPidTable& table) const;
 
   // "Delete INI File": closes the reader, deletes the file (failures ignored), opens again.
@@ -56,6 +64,8 @@ class TSettingsFile {
  private:
   std::string path_;
   std::unique_ptr<TSettingsReader> settingsFile_;
+  std::function<void(const std::string&)> failureLog_;
+  std::shared_ptr<bool> failureLogged_ = std::make_shared<bool>(false);
 };
 
 }  // namespace orlex::app

@@ -18,58 +18,77 @@ std::size_t SafeCut(std::u16string_view text, std::size_t cut, std::size_t minim
   return cut;
 }
 
-// Breaks one paragraph (no line breaks inside) into lines of at most maxWidth.
+// The largest n in [0, total] for which fits(n) holds, given that fits is true up to some n and false
+// after it. Probes grow from 1 by doubling, then halve the last step: the probes' lengths add up to a
+// few times the answer times its logarithm, however large total is. Measuring a run costs time in
+// its length, so a line is found at a cost in the line, not in the rest of the paragraph.
+template <typename TFits>
+std::size_t LongestFitting(std::size_t total, const TFits& fits) {
+  std::size_t good = 0;
+  std::size_t bad = total + 1;
+  for (std::size_t probe = 1;; probe *= 2) {
+    const std::size_t n = std::min(probe, total);
+    if (n <= good) break;  // total reached
+    if (!fits(n)) {
+      bad = n;
+      break;
+    }
+    good = n;
+    if (n == total) return total;
+  }
+  while (bad - good > 1) {
+    const std::size_t mid = good + (bad - good) / 2;
+    if (fits(mid)) {
+      good = mid;
+    } else {
+      bad = mid;
+    }
+  }
+  return good;
+}
+
+// Breaks one paragraph (no line breaks inside) into lines of at most maxWidth, stopping after
+// maxLines lines in all.
 void WrapParagraph(std::u16string_view text, std::size_t begin, std::size_t end, int maxWidth, bool expandTabs,
-                   int tabStop, const TMeasureText& measure, std::vector<TTextLine>& lines) {
+                   int tabStop, const TMeasureText& measure, std::vector<TTextLine>& lines, std::size_t maxLines) {
   auto widthOf = [&](std::size_t from, std::size_t to) {
     return MeasureLine(text.substr(from, to - from), expandTabs, tabStop, measure);
   };
   std::size_t pos = begin;
   do {
     const std::size_t lineStart = pos;
+    // Widths grow with the run, so the words that fit are those ending within the longest fitting run.
+    const std::size_t fit =
+        lineStart + LongestFitting(end - lineStart, [&](std::size_t n) { return widthOf(lineStart, lineStart + n) <= maxWidth; });
     std::size_t committed = lineStart;  // end of the last word that fits
     std::size_t next = end;             // where the following line starts
-    std::size_t i = lineStart;
-    while (true) {
-      std::size_t wordStart = i;
-      while (wordStart < end && IsBreakSpace(text[wordStart])) ++wordStart;
-      if (wordStart == end) {
-        // Only blanks remain: they hang at the end of this line.
-        if (committed == lineStart) committed = end;
-        next = end;
-        break;
-      }
-      std::size_t wordEnd = wordStart;
-      while (wordEnd < end && !IsBreakSpace(text[wordEnd])) ++wordEnd;
-      if (widthOf(lineStart, wordEnd) <= maxWidth) {
+    if (fit == end) {
+      committed = end;  // the rest fits; trailing blanks hang at its end
+      std::size_t lastWordEnd = end;
+      while (lastWordEnd > lineStart && IsBreakSpace(text[lastWordEnd - 1])) --lastWordEnd;
+      if (lastWordEnd > lineStart) committed = lastWordEnd;
+    } else {
+      // The last word end at or before the fitting run's end (the next character is a blank or the
+      // run ends the paragraph).
+      std::size_t wordEnd = fit;
+      while (wordEnd > lineStart && !(wordEnd < end && IsBreakSpace(text[wordEnd]) && !IsBreakSpace(text[wordEnd - 1])))
+        --wordEnd;
+      if (wordEnd > lineStart) {
         committed = wordEnd;
-        i = wordEnd;
-        continue;
+        next = wordEnd;
+        while (next < end && IsBreakSpace(text[next])) ++next;  // the blanks at the wrap are dropped
+      } else {
+        // The first word of the line is wider than the line: break it where it no longer fits, after
+        // at least one character (a whole surrogate pair).
+        std::size_t cut = std::max(fit, lineStart + 1);
+        if (cut == lineStart + 1 && cut < end && IsLowSurrogate(text[cut])) ++cut;
+        committed = SafeCut(text, cut, lineStart + 1);
+        next = committed;
       }
-      if (committed > lineStart) {
-        // The word goes to the next line; the blanks before it are dropped.
-        next = wordStart;
-        break;
-      }
-      // The first word of the line is wider than the line: break it where it no longer fits.
-      std::size_t lo = lineStart + 1;  // always fits by definition (at least one character)
-      std::size_t hi = wordEnd - 1;     // known not to fit when extended to wordEnd
-      if (lo < text.size() && IsLowSurrogate(text[lo]) && lo < wordEnd) ++lo;
-      while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo + 1) / 2;
-        if (widthOf(lineStart, mid) <= maxWidth) {
-          lo = mid;
-        } else {
-          hi = mid - 1;
-        }
-      }
-      committed = SafeCut(text, lo, lineStart + 1);
-      next = committed;
-      break;
     }
     lines.push_back({lineStart, committed - lineStart, widthOf(lineStart, committed)});
     pos = next;
-  } while (pos < end);
+  } while (pos < end && lines.size() < maxLines);
 }
 
 }  // namespace
@@ -111,7 +130,8 @@ int MeasureLine(std::u16string_view line, bool expandTabs, int tabStop, const TM
 }
 
 std::vector<TTextLine> BreakTextLines(std::u16string_view text, int maxWidth, unsigned flags, int tabStop,
-                                      const TMeasureText& measure) {
+                                      const TMeasureText& measure, std::size_t maxLines) {
+  maxLines = std::max<std::size_t>(maxLines, 1);
   const bool expandTabs = (flags & DT_EXPANDTABS) != 0;
   std::vector<TTextLine> lines;
   if (flags & DT_SINGLELINE) {
@@ -127,11 +147,11 @@ std::vector<TTextLine> BreakTextLines(std::u16string_view text, int maxWidth, un
     std::size_t end = pos;
     while (end < text.size() && !IsLineBreak(text[end])) ++end;
     if (wrap && end > pos) {
-      WrapParagraph(text, pos, end, maxWidth, expandTabs, tabStop, measure, lines);
+      WrapParagraph(text, pos, end, maxWidth, expandTabs, tabStop, measure, lines, maxLines);
     } else {
       lines.push_back({pos, end - pos, MeasureLine(text.substr(pos, end - pos), expandTabs, tabStop, measure)});
     }
-    if (end == text.size()) break;
+    if (end == text.size() || lines.size() >= maxLines) break;
     // CR LF is one break; a lone CR or LF is one break too.
     pos = end + ((text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n') ? 2 : 1);
   } while (pos < text.size());
@@ -142,21 +162,11 @@ std::u16string ApplyEndEllipsis(std::u16string_view line, int maxWidth, bool exp
                                 const TMeasureText& measure, bool force) {
   if (!force && MeasureLine(line, expandTabs, tabStop, measure) <= maxWidth) return std::u16string(line);
   const std::u16string_view dots = u"...";
-  std::size_t lo = 0;
-  std::size_t hi = line.size();
-  auto fits = [&](std::size_t n) {
+  std::size_t lo = LongestFitting(line.size(), [&](std::size_t n) {
     std::u16string probe(line.substr(0, n));
     probe += dots;
     return MeasureLine(probe, expandTabs, tabStop, measure) <= maxWidth;
-  };
-  while (lo < hi) {
-    const std::size_t mid = lo + (hi - lo + 1) / 2;
-    if (fits(mid)) {
-      lo = mid;
-    } else {
-      hi = mid - 1;
-    }
-  }
+  });
   lo = SafeCut(line, lo, 0);
   std::u16string out(line.substr(0, lo));
   out += dots;
@@ -183,6 +193,16 @@ int AlignLine(int lineWidth, int rectWidth, unsigned flags) {
   if (flags & DT_RIGHT) return rectWidth - lineWidth;
   if (flags & DT_CENTER) return (rectWidth - lineWidth) / 2;
   return 0;
+}
+
+std::size_t DrawableLineLimit(int lineHeight, int rectHeight, unsigned flags) {
+  constexpr auto kAll = static_cast<std::size_t>(-1);
+  if (lineHeight <= 0) return kAll;
+  if (flags & DT_EDITCONTROL) {
+    return static_cast<std::size_t>(std::max(1, rectHeight / lineHeight)) + 1;
+  }
+  if ((flags & (DT_VCENTER | DT_BOTTOM)) || (flags & DT_NOCLIP)) return kAll;
+  return static_cast<std::size_t>(std::max(0, rectHeight) / lineHeight) + 2;
 }
 
 }  // namespace orlex::grid

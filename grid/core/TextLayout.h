@@ -59,8 +59,16 @@ int MeasureLine(std::u16string_view line, bool expandTabs, int tabStop, const TM
 // edit control breaks them, and a word longer than the width is broken where it no longer fits
 // (at least one character per line, never inside a surrogate pair). Spaces at a wrap point are
 // dropped; a line break at the very end of the text adds no empty line; an empty text is one empty line.
+// At most maxLines lines are laid out (at least one): a caller that can show only a few lines need not
+// pay for the rest. Measuring costs time in the lines laid out, not in the length of the text after them.
 std::vector<TTextLine> BreakTextLines(std::u16string_view text, int maxWidth, unsigned flags, int tabStop,
-                                      const TMeasureText& measure);
+                                      const TMeasureText& measure,
+                                      std::size_t maxLines = static_cast<std::size_t>(-1));
+
+// How many lines DrawText needs to lay out to draw into a rectangle of the given height: those that
+// can show, and one more to tell whether text was cut. Unlimited when the whole block's height
+// decides where it goes (vertical centring or bottom alignment without DT_EDITCONTROL) or nothing clips.
+std::size_t DrawableLineLimit(int lineHeight, int rectHeight, unsigned flags);
 
 // The longest prefix of line that, followed by "...", fits in maxWidth, with the ellipsis appended;
 // the line itself when it fits, unless force is set (text was cut after this line). Returns at least

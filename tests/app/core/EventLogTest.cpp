@@ -103,4 +103,14 @@ TEST_F(EventLogTest, DropsTheEntryWhenTheFileCannotBeWritten) {
   EXPECT_NO_THROW(TEventLog((dir_ / "adir").string()).WriteLog("lost"));
 }
 
+// A link planted in the log's place is not followed: the file it points to stays as it was.
+TEST_F(EventLogTest, NeverAppendsThroughALink) {
+  const fs::path victim = dir_ / "someone-elses-file";
+  std::ofstream(victim, std::ios::binary) << "theirs\r\n";
+  const fs::path path = dir_ / "orlexgauges_pidgrid.log";
+  fs::create_symlink(victim, path);
+  EXPECT_NO_THROW(TEventLog(path.string()).WriteLog("planted"));
+  EXPECT_EQ(ReadFile(victim), "theirs\r\n");
+}
+
 }  // namespace

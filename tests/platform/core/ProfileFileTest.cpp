@@ -1,6 +1,7 @@
 #include "platform/ProfileFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "tests/support/LocaleGuard.h"
 
@@ -116,6 +118,23 @@ TEST(ProfileRead, EveryReadSeesTheFileAsItIsNow) {
   EXPECT_EQ(reader.ReadInteger("s", "k", -1), -1);
 }
 
+// A read that fails gives the default, as a missing file does, and only the failure is reported.
+TEST(ProfileRead, AFailedReadGivesTheDefaultAndIsReported) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  orlex::TProfileReader reader(path);
+  std::vector<std::string> reports;
+  reader.OnReadFailure([&](const std::string& message) { reports.push_back(message); });
+  EXPECT_EQ(reader.ReadInteger("s", "k", -1), -1);
+  EXPECT_TRUE(reports.empty()) << "a missing file is no failure";
+  fs::create_directory(path);
+  EXPECT_EQ(reader.ReadInteger("s", "k", -1), -1);
+  EXPECT_EQ(reader.ReadString("s", "k", "Arial"), "Arial");
+  EXPECT_EQ(reader.ReadFloat("s", "k", -1.0), -1.0);
+  ASSERT_EQ(reports.size(), 3u);
+  EXPECT_EQ(reports[0], "Unable to read " + path + ": Is a directory");
+}
+
 // ---- conversions ----
 
 struct IntCase {
@@ -208,6 +227,35 @@ TEST(ProfileWrite, SectionsAndKeysKeepTheirFirstWriteOrder) {
   const orlex::TProfileReader reader(path);
   EXPECT_EQ(reader.ReadInteger("RPM", "XPOS", -1), 4);
   EXPECT_TRUE(reader.ReadBool("rpm", "cenabled", false));
+}
+
+// A save killed between writing and renaming leaves its temporary file; the next save removes those
+// of processes that are gone and its own, but not another live process's running save, nor others'.
+TEST(ProfileWrite, TheNextSaveRemovesStaleTemporaryFiles) {
+  TTempDir dir;
+  const std::string path = dir.File("a.ini");
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);  // its pid now names no process
+  const std::string dead = path + ".tmp." + std::to_string(child) + ".3";
+  const std::string own = path + ".tmp." + std::to_string(getpid()) + ".99";
+  const std::string live = path + ".tmp.1.5";  // pid 1 always runs
+  const std::vector<std::string> keep = {live, path + ".tmp.x", path + ".tmp." + std::to_string(child),
+                                         dir.File("b.ini.tmp.1.1")};
+  for (const std::string& file : keep) WriteRaw(file, "x");
+  WriteRaw(dead, "half");
+  WriteRaw(own, "half");
+  orlex::TProfileWriter writer(path);
+  writer.WriteInteger("s", "k", 1);
+  writer.Commit();
+  EXPECT_FALSE(fs::exists(dead));
+  EXPECT_FALSE(fs::exists(own));
+  for (const std::string& file : keep) EXPECT_TRUE(fs::exists(file)) << file;
+  EXPECT_EQ(ReadRaw(path), "[s]\r\nk=1\r\n");
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, keep.size() + 1);
 }
 
 TEST(ProfileWrite, FloatsUseTheLocaleSeparatorAndRoundTrip) {
