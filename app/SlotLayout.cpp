@@ -30,6 +30,10 @@ void ResetGrid(TCellGridBase& grid, TPidTable& table) {
       grid.SetObjects(c, r, 0);
     }
   table.Clear();
+  SetSlotColumnColors(grid);
+}
+
+void SetSlotColumnColors(TCellGridBase& grid) {
   const TColor valueColor = HexToColor(kValueColumnColor);
   const TColor descriptionColor = HexToColor(kDescriptionColumnColor);
   for (int c : {1, 3, 5}) grid.SetColumnColor(c, valueColor);

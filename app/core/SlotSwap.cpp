@@ -1,0 +1,65 @@
+#include "app/core/SlotSwap.h"
+
+#include "app/SlotLayout.h"
+
+namespace orlex::app {
+
+bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int col) {
+  state.DragSourceCol = col;
+  state.DragSourceRow = row;
+  state.DragSourceTag = grid.Objects(col, row);
+  state.DragSourceText = grid.Cells(col, row);
+  const TGridRect selection = grid.Selection();
+  const bool singleCell = selection.Left == selection.Right && selection.Top == selection.Bottom;
+  return IsSlotCell(grid, col, row) && state.DragSourceTag != 0 && singleCell;
+}
+
+bool SlotDropAllowed(const TCellGridBase& grid, int row, int col) { return IsSlotCell(grid, col, row); }
+
+bool RecordSlotDrop(TDragState& state, const TCellGridBase& grid, int row, int col, const std::string& data) {
+  state.DropTargetText.clear();
+  state.DropTargetTag = -1;
+  state.DropTargetCol = -1;
+  state.DropTargetRow = -1;
+  if (!IsSlotCell(grid, col, row)) return false;
+  if (data.find_first_of("\t\r\n") != std::string::npos) return false;
+  state.DropTargetText = grid.Cells(col, row);
+  state.DropTargetTag = grid.Objects(col, row);
+  state.DropTargetCol = col;
+  state.DropTargetRow = row;
+  return true;
+}
+
+void FinishSlotDrag(TDragState& state, TCellGridBase& grid, const std::function<void(int row)>& autoSizeRow) {
+  const int sourceCol = state.DragSourceCol;
+  const int sourceRow = state.DragSourceRow;
+  if (!state.DropRecorded()) {
+    if (state.DragSourceTag > 0 && IsSlotCell(grid, sourceCol, sourceRow)) {
+      grid.SetCells(sourceCol, sourceRow, state.DragSourceText);
+      grid.SetObjects(sourceCol, sourceRow, state.DragSourceTag);
+      grid.SetObjects(sourceCol + 1, sourceRow, state.DragSourceTag);
+      SetSlotColumnColors(grid);
+    }
+    state.DragSourceTag = -1;
+    return;
+  }
+  grid.SetCells(state.DropTargetCol + 1, state.DropTargetRow, "");
+  grid.SetCells(sourceCol + 1, sourceRow, "");
+  grid.SetCells(sourceCol, sourceRow, state.DropTargetText);
+  grid.SetObjects(sourceCol, sourceRow, state.DropTargetTag);
+  grid.SetObjects(sourceCol + 1, sourceRow, state.DropTargetTag);
+  grid.SetObjects(state.DropTargetCol, state.DropTargetRow, state.DragSourceTag);
+  grid.SetObjects(state.DropTargetCol + 1, state.DropTargetRow, state.DragSourceTag);
+  if (autoSizeRow) {
+    autoSizeRow(state.DropTargetRow);
+    autoSizeRow(sourceRow);
+  }
+  SetSlotColumnColors(grid);
+  state.DropTargetRow = -1;
+  state.DropTargetCol = -1;
+  state.DropTargetText.clear();
+  state.DropTargetTag = -1;
+  state.DragSourceTag = -1;
+}
+
+}  // namespace orlex::app

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "grid/CellGridBase.h"
+#include "grid/GridTypes.h"
+
+namespace orlex::grid {
+
+// Empties every cell of a rectangle as a move's source is emptied: a cell's property record goes
+// (its tag and colours with it), a non-empty text becomes empty. The grid repaints what changes.
+void ClearCellRange(TCellGridBase& grid, const TGridRect& rect);
+
+}  // namespace orlex::grid
