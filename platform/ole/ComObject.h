@@ -77,6 +77,7 @@ class TComPtr {
   }
   T* Get() const { return p_; }
   T* operator->() const { return p_; }
+  T& operator*() const { return *p_; }
   explicit operator bool() const { return p_ != nullptr; }
 
  private:
