@@ -12,8 +12,10 @@
 #include "app/PidWindowPlacement.h"
 #include "app/RegistryHost.h"
 #include "app/SettingsFile.h"
+#include "app/core/SlotSwap.h"
 #include "app/debugform.h"
 #include "grid/CellGrid.h"
+#include "platform/PointerConfinement.h"
 
 class QAction;
 class QCloseEvent;
@@ -79,6 +81,16 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   void Button1Click();
   void DeleteINIFile1Click();
   void pidgridMouseDown(TCellGrid& sender, TMouseButton button, TShiftState shift, int x, int y);
+  // Slot swap by dragging (Unit2Drag.cpp).
+  void pidgridOleDrag(TCellGrid& sender, int ARow, int ACol, const std::string& data, bool& Allow);
+  void pidgridOleDragStart(TCellGrid& sender, int ARow, int ACol);
+  void pidgridOleDragOver(TCellGrid& sender, int ARow, int ACol, bool& Allow);
+  void pidgridOleDrop(TCellGrid& sender, int ARow, int ACol, const std::string& data, bool& Allow);
+  void pidgridOleDragStop(TCellGrid& sender, int OLEEffect);
+  // Every drag of the grid has ended, dropped or not: the pointer is free again.
+  void pidgridOleDragEnded(TCellGrid& sender, long result);
+  const orlex::app::TDragState& DragState() const { return dragState_; }
+  const orlex::TPointerConfinement& PointerConfinement() const { return confinement_; }
   void AppException(const std::exception& error);
   void WriteLog(const std::string& message);
 
@@ -118,6 +130,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
  private:
   void CreateControls();
   void LayoutControls();  // anchors: keeps every control's distances to the edges it is anchored to
+  void ConnectDragHandlers();
 
   TSettingsFile settings_;
   TEventLog log_;
@@ -125,4 +138,6 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   TPidTable table_;
   TPidWindowCascade cascade_;
   QPointer<Tdebugfrm> debugfrm_;
+  orlex::app::TDragState dragState_;
+  orlex::TPointerConfinement confinement_;
 };

@@ -1,8 +1,10 @@
 #include "grid/DragDropSettings.h"
 
+#include "grid/transfer/core/TransferFormats.h"
+
 void TDragDropSettings::SetOleDropRTF(bool value) {
   oleDropRTF_ = value;
-  SetRtfDropEnabled(value);
+  orlex::grid::SetRtfDropEnabled(value);
 }
 
 void TDragDropSettings::SetOleDropTarget(bool value) {
