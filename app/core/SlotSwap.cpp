@@ -5,13 +5,21 @@
 namespace orlex::app {
 
 bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int col) {
+  const TGridRect selection = grid.Selection();
+  const bool singleCell = selection.Left == selection.Right && selection.Top == selection.Bottom;
+  // The grid names the cell under the pointer, which a quick first movement may already have left;
+  // what travels and what a move empties is the selected cell, so that is the slot that swaps.
+  // A press on the header row is no slot drag, whatever is selected.
+  const bool headerRow = row < 1;
+  if (singleCell) {
+    col = selection.Left;
+    row = selection.Top;
+  }
   state.DragSourceCol = col;
   state.DragSourceRow = row;
   state.DragSourceTag = grid.Objects(col, row);
   state.DragSourceText = grid.Cells(col, row);
-  const TGridRect selection = grid.Selection();
-  const bool singleCell = selection.Left == selection.Right && selection.Top == selection.Bottom;
-  return IsSlotCell(grid, col, row) && state.DragSourceTag != 0 && singleCell;
+  return IsSlotCell(grid, col, row) && state.DragSourceTag != 0 && singleCell && !headerRow;
 }
 
 bool SlotDropAllowed(const TCellGridBase& grid, int row, int col) { return IsSlotCell(grid, col, row); }

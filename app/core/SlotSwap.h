@@ -26,9 +26,11 @@ struct TDragState {
   bool DropRecorded() const { return DropTargetTag != -1 && DropTargetRow != -1 && DropTargetCol != -1; }
 };
 
-// May a drag start at (row, col)? Only the description cell of an occupied slot, and only when it
-// is the whole selection: a block of cells would carry several slots' texts and lose their tags.
-// The source fields are recorded whatever the answer.
+// May a drag start at (row, col)? Only the description cell of an occupied slot, and only when one
+// cell is selected: a block of cells would carry several slots' texts and lose their tags. The
+// source is the selected cell, which is what the grid drags and empties, even when the pointer has
+// already moved on to the next cell (row, col) by the time the drag starts. The source fields are
+// recorded whatever the answer.
 bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int col);
 
 // May the pointer drop at (row, col)? Description cells of slot rows, free or occupied.

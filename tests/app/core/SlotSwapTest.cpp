@@ -34,10 +34,11 @@ class SlotSwap : public testing::Test {
     grid.SetCurrentCell(col, row);
     grid.SetAnchor(col, row);
   }
-  // One whole drag from (sc, sr) to (tc, tr) as the grid runs it. Returns false when refused.
-  bool Drag(int sc, int sr, int tc, int tr, bool copy = false) {
+  // One whole drag from (sc, sr) to (tc, tr) as the grid runs it; the grid names the cell under the
+  // pointer when the drag starts, which is (nc, nr) when given. Returns false when refused.
+  bool Drag(int sc, int sr, int tc, int tr, bool copy = false, int nc = -1, int nr = -1) {
     Select(sc, sr);
-    if (!SlotDragAllowed(state, grid, sr, sc)) return false;
+    if (!SlotDragAllowed(state, grid, nr < 0 ? sr : nr, nc < 0 ? sc : nc)) return false;
     const std::string text = grid.Cells(sc, sr);
     if (!SlotDropAllowed(grid, tr, tc)) return false;  // no drop: the drag is cancelled
     if (RecordSlotDrop(state, grid, tr, tc, text)) grid.SetCells(tc, tr, text);
@@ -81,6 +82,14 @@ TEST_F(SlotSwap, OccupiedOntoOccupiedExchangesTextsAndTagsAndEmptiesBothValues) 
   EXPECT_EQ(state.DragSourceTag, -1);
 }
 
+TEST_F(SlotSwap, PointerAlreadyOnTheNextCellWhenTheDragStartsSwapsTheSelectedSlot) {
+  // A quick first movement: the grid names (0, 2) although it drags the selected (0, 1).
+  ASSERT_TRUE(Drag(0, 1, 2, 5, false, 0, 2));
+  EXPECT_EQ(Slot(0, 1), (TSlot{"Boost", "", 9, 9}));
+  EXPECT_EQ(Slot(0, 2), (TSlot{"Coolant", "91", 8, 8}));
+  EXPECT_EQ(Slot(2, 5), (TSlot{"Engine RPM", "", 7, 7}));
+}
+
 TEST_F(SlotSwap, OccupiedOntoFreeMovesThePidAndFreesTheSource) {
   ASSERT_TRUE(Drag(0, 2, 4, 20));
   EXPECT_EQ(Slot(0, 2), (TSlot{"", "", 0, 0}));
@@ -111,10 +120,13 @@ class SlotSwapRefusedStart : public SlotSwap, public testing::WithParamInterface
 
 TEST_P(SlotSwapRefusedStart, RecordsTheSourceButRefuses) {
   const TRefusedStart& c = GetParam();
+  // The pressed cell is the selected one; a header press leaves the occupied (0, 1) selected.
+  const int selectedRow = c.row < 1 ? 1 : c.row;
+  Select(c.col, selectedRow);
   EXPECT_FALSE(SlotDragAllowed(state, grid, c.row, c.col));
   EXPECT_EQ(state.DragSourceCol, c.col);
-  EXPECT_EQ(state.DragSourceRow, c.row);
-  EXPECT_EQ(state.DragSourceTag, grid.Objects(c.col, c.row));
+  EXPECT_EQ(state.DragSourceRow, selectedRow);
+  EXPECT_EQ(state.DragSourceTag, grid.Objects(c.col, selectedRow));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SlotSwapRefusedStart,
