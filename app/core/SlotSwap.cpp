@@ -4,7 +4,17 @@
 
 namespace orlex::app {
 
+void ClearDropTarget(TDragState& state) {
+  state.DropTargetText.clear();
+  state.DropTargetTag = -1;
+  state.DropTargetCol = -1;
+  state.DropTargetRow = -1;
+}
+
 bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int col) {
+  // A drop of another program's drag is recorded too, and no drag stop of ours follows it; what it
+  // left must not be taken for this drag's target.
+  ClearDropTarget(state);
   const TGridRect selection = grid.Selection();
   const bool singleCell = selection.Left == selection.Right && selection.Top == selection.Bottom;
   // The grid names the cell under the pointer, which a quick first movement may already have left;
@@ -25,10 +35,7 @@ bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int 
 bool SlotDropAllowed(const TCellGridBase& grid, int row, int col) { return IsSlotCell(grid, col, row); }
 
 bool RecordSlotDrop(TDragState& state, const TCellGridBase& grid, int row, int col, const std::string& data) {
-  state.DropTargetText.clear();
-  state.DropTargetTag = -1;
-  state.DropTargetCol = -1;
-  state.DropTargetRow = -1;
+  ClearDropTarget(state);
   if (!IsSlotCell(grid, col, row)) return false;
   if (data.find_first_of("\t\r\n") != std::string::npos) return false;
   state.DropTargetText = grid.Cells(col, row);

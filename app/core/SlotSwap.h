@@ -26,11 +26,14 @@ struct TDragState {
   bool DropRecorded() const { return DropTargetTag != -1 && DropTargetRow != -1 && DropTargetCol != -1; }
 };
 
+// Forgets the recorded drop target.
+void ClearDropTarget(TDragState& state);
+
 // May a drag start at (row, col)? Only the description cell of an occupied slot, and only when one
 // cell is selected: a block of cells would carry several slots' texts and lose their tags. The
 // source is the selected cell, which is what the grid drags and empties, even when the pointer has
 // already moved on to the next cell (row, col) by the time the drag starts. The source fields are
-// recorded whatever the answer.
+// recorded whatever the answer, and a drop target left from an earlier drop is forgotten.
 bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int col);
 
 // May the pointer drop at (row, col)? Description cells of slot rows, free or occupied.

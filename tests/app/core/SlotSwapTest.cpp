@@ -187,6 +187,19 @@ TEST_F(SlotSwap, MoveThatEndedInAnotherApplicationPutsTheSourceBack) {
   EXPECT_EQ(state.DragSourceTag, -1);
 }
 
+TEST_F(SlotSwap, DropFromAnotherProgramIsNotTakenForTheNextDragsTarget) {
+  // Another program's line lands on the free (4, 10): recorded, but no drag stop of ours follows.
+  ASSERT_TRUE(RecordSlotDrop(state, grid, 10, 4, "A line from elsewhere"));
+  grid.SetCells(4, 10, "A line from elsewhere");
+  // Then a slot is dragged out into another program as a move.
+  Select(0, 2);
+  ASSERT_TRUE(SlotDragAllowed(state, grid, 2, 0));
+  orlex::grid::ClearCellRange(grid, {0, 2, 0, 2});
+  FinishSlotDrag(state, grid, {});
+  EXPECT_EQ(Slot(0, 2), (TSlot{"Coolant", "91", 8, 8}));
+  EXPECT_EQ(grid.Objects(4, 10), 0);
+}
+
 TEST_F(SlotSwap, CancelledDragChangesNothing) {
   // Escape: the grid raises no drop and no stop; only the start was asked.
   Select(0, 1);
