@@ -13,8 +13,8 @@
 #include <QSlider>
 #include <QTimer>
 
-#include "app/ExceptionHook.h"
-#include "app/PidGridSetup.h"
+#include "app/core/ExceptionHook.h"
+#include "app/core/PidGridSetup.h"
 #include "app/debugform.h"
 #include "platform/AnsiText.h"
 #include "platform/AppPaths.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/PidWindowBase.h"
+#include "app/core/PidWindowBase.h"
 
 class QAction;
 class QColorDialog;

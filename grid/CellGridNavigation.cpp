@@ -13,7 +13,7 @@
 #include <cctype>
 
 #include "grid/CellGrid.h"
-#include "grid/CellStyle.h"
+#include "grid/core/CellStyle.h"
 
 // Navigation state that only this file touches.
 struct TCellGrid::TNavState {

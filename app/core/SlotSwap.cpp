@@ -1,6 +1,6 @@
 #include "app/core/SlotSwap.h"
 
-#include "app/SlotLayout.h"
+#include "app/core/SlotLayout.h"
 
 namespace orlex::app {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "grid/CellGridBase.h"
+#include "grid/core/CellGridBase.h"
 
 namespace orlex::app {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "grid/CellGridBase.h"
-#include "grid/GridTypes.h"
+#include "grid/core/CellGridBase.h"
+#include "grid/core/GridTypes.h"
 
 namespace orlex::grid {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/GridNavigation.h"
+#include "grid/core/GridNavigation.h"
 
 namespace orlex::grid {
 

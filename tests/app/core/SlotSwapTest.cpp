@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/PidGridSetup.h"
-#include "app/PidRegistry.h"
-#include "app/SlotLayout.h"
+#include "app/core/PidGridSetup.h"
+#include "app/core/PidRegistry.h"
+#include "app/core/SlotLayout.h"
 #include "grid/transfer/core/CellRange.h"
 
 namespace orlex::app {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "grid/CellGridBase.h"
+#include "grid/core/CellGridBase.h"
 #include "grid/transfer/core/CellRange.h"
 
 namespace orlex::grid {
