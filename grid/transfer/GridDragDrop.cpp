@@ -178,11 +178,14 @@ void TCellGrid::ShowDragImage(const QPoint& screenPoint) {
     if (first.isEmpty() || last.isEmpty()) return;
     QRect area(first.topLeft() + QPoint(1, 1), last.bottomRight() + QPoint(2, 2));
     area = area.normalized();
-    // The grid as it looks without its selection colours.
+    // The grid as it looks without its selection colours and focus frame.
     const bool showSelection = ShowSelection;
+    const bool hideFocusRect = HideFocusRect;
     ShowSelection = false;
+    HideFocusRect = true;
     QPixmap picture = viewport()->grab(area);
     ShowSelection = showSelection;
+    HideFocusRect = hideFocusRect;
     RepaintGrid();
     QPainter painter(&picture);
     painter.setPen(QtColor(GridFixedLineColor));
