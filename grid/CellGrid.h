@@ -158,8 +158,6 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   QColor QtColor(TColor color) const;
 
   // ---- Navigation: keys, mouse, wheel, scroll bars (CellGridNavigation.cpp) ----
-  TNavigationSettings Navigation;
-  TMouseActions MouseActions;
   TDragDropSettings DragDropSettings;
   bool EnableWheel = true;
   bool IntelliZoom = true;
@@ -349,8 +347,6 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   void ShowDragImage(const QPoint& screenPoint);
   void FreeDragImage();
   void RegisterDropTarget(bool value);
-  // Writes a dropped text block into the cells from (col, row) on.
-  void PasteDroppedText(int col, int row, const std::string& text);
   std::unique_ptr<TTransferState, TTransferStateDeleter> transfer_;
 
   TArrowWindows arrows_{this};

@@ -20,6 +20,8 @@ void ConfigurePidGrid(TCellGridBase& grid) {
   grid.FixedFont = TFontDesc{"Arial", 8, 0, clWindowText};
   grid.ActiveCellFont = TFontDesc{"MS Sans Serif", 8, fsBold, clWindowText};
   grid.Options = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected | goColSizing;
+  // Editing stays off, yet drops must write the dragged description into the target slot.
+  grid.Navigation.AllowClipboardAlways = true;
 
   grid.SetColumnHeaders({"Description", "Value", "Description", "Value", "Description", "Value"});
 }

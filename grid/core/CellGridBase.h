@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "grid/core/GridColor.h"
+#include "grid/core/GridNavigation.h"
 #include "grid/core/GridTypes.h"
 
 class TCellGridBase;
@@ -162,6 +163,36 @@ class TCellGridBase {
   virtual void RepaintRow(int row);
   virtual void RepaintCol(int col);
   virtual void RepaintGrid();
+
+  // ---- Cell text block (core/CellTextBlock.cpp) ----
+  // Cells of a row joined by TAB, rows by CR LF, in which cells travel in drags, drops and pastes.
+  //
+  // The selected cells as such a block (no CR LF after the last row); rich-text cells give their
+  // plain text.
+  std::string SelectionText() const;
+  // Writes a block into the cells from (col, row) on and returns the number of fields visited
+  // (skipped ones included). Needs goEditing, Navigation.AllowClipboardAlways or
+  // MouseActions.RangeSelectAndEdit, else writes nothing and returns 0. A cell is written when it is
+  // editable or AllowClipboardAlways is set, within the counts or just past them; the grid grows as
+  // Navigation's grow settings allow. Text from outside cannot make the grid grow without bound: a
+  // paste that would add more than kPasteGrowthLimit cells is refused with 0, the grid untouched.
+  // The written block is reported through OnCellsChanged.
+  int PasteTextBlock(int col, int row, const std::string& text);
+  // Stores one pasted value (the cell repaints).
+  virtual void SetCellFromPaste(int col, int row, const std::string& value);
+  // Whether editing may change a cell: goEditing, a non-fixed cell, and no ReadOnly record.
+  virtual bool IsCellEditable(int col, int row) const;
+  // Per pasted cell, before it is written; the value may be changed, allow cleared to skip the cell.
+  std::function<void(TCellGridBase&, int col, int row, std::string& value, bool& allow)> OnClipboardBeforePasteCell;
+  // The same for a wide cell text ("|\" marker), handed over as UTF-16.
+  std::function<void(TCellGridBase&, int col, int row, std::u16string& value, bool& allow)>
+      OnClipboardBeforePasteWideCell;
+  // Cells whose contents changed as a block (a paste, a cleared drag source).
+  std::function<void(TCellGridBase&, const TGridRect& cells)> OnCellsChanged;
+
+  // Navigation and mouse settings (the clipboard ones are read by the cell text block).
+  TNavigationSettings Navigation;
+  TMouseActions MouseActions;
 
   // Number of cells that hold text or a record (store accounting for tests and benchmarks).
   std::size_t StoredCellCount() const { return store_.size(); }

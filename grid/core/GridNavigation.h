@@ -33,6 +33,9 @@ enum TIntelliPan : std::uint8_t { ipNone, ipVertical, ipHorizontal, ipBoth };
 // The grid's Navigation settings that this grid acts on.
 struct TNavigationSettings {
   bool AllowClipboardShortCuts = false;
+  bool AllowClipboardAlways = false;   // pastes and drops reach cells that are not editable
+  bool AllowClipboardRowGrow = true;   // a paste or drop may add rows
+  bool AllowClipboardColGrow = true;   // a paste or drop may add columns
   THomeEndAction HomeEndKey = heFirstLastColumn;
 };
 
@@ -43,6 +46,7 @@ struct TMouseActions {
   bool SelectOnRightClick = false;
   bool ColSelect = false;
   bool AllSelect = false;
+  bool RangeSelectAndEdit = false;  // pastes are allowed (cells still need to be writable)
 };
 
 // Scroll bar requests, as the bars of either axis send them.

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "grid/CellGrid.h"
+#include "grid/core/CellTextBlock.h"
 #include "grid/transfer/GridOleObjects.h"
 #include "grid/transfer/core/CellRange.h"
 #include "grid/transfer/core/DropHover.h"
@@ -119,22 +120,6 @@ bool TCellGrid::DragStartMove(const QPoint& point) {
   return true;
 }
 
-namespace {
-
-// The cells of a rectangle as a text block: TAB between the cells of a row, CR LF between rows.
-std::string CellsAsText(const TCellGridBase& grid, const TGridRect& rect) {
-  std::string text;
-  for (int row = rect.Top; row <= rect.Bottom; ++row) {
-    for (int col = rect.Left; col <= rect.Right; ++col) {
-      if (col > rect.Left) text += '\t';
-      text += grid.CellText(col, row);
-    }
-    if (row != rect.Bottom) text += "\r\n";
-  }
-  return text;
-}
-
-}  // namespace
 
 void TCellGrid::StartDrag(int col, int row, const QPoint& point) {
   bool allow = true;
@@ -150,7 +135,7 @@ void TCellGrid::StartDrag(int col, int row, const QPoint& point) {
   if (DragDropSettings.ShowCells) ShowDragImage(screenPoint);
 
   transfer_->dragSourceRect = Selection();
-  const std::string text = CellsAsText(*this, transfer_->dragSourceRect);
+  const std::string text = SelectionText();
   const std::string richText = Cells(col, row);
   std::uint32_t effect = orlex::DROPEFFECT_NONE;
   const long result =
@@ -279,35 +264,15 @@ void TCellGrid::DragLeaving() {
   Arrows().Window(adRight)->hide();
 }
 
-namespace {
-
-// Columns and extra rows of a text block: lines end at CR (with the LF after it); empty lines add
-// no row.
-std::pair<int, int> BlockSize(const std::string& text) {
-  int columns = 1;
-  int extraRows = 0;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t end = text.find('\r', start);
-    const std::string_view line(text.data() + start, (end == std::string::npos ? text.size() : end) - start);
-    columns = std::max(columns, static_cast<int>(std::count(line.begin(), line.end(), '\t')) + 1);
-    if (line.empty()) --extraRows;
-    if (end == std::string::npos) break;
-    ++extraRows;
-    start = end + 1;
-    if (start < text.size() && text[start] == '\n') ++start;
-  }
-  return {columns, extraRows};
-}
-
-}  // namespace
 
 void TCellGrid::TextDropped(const QPoint& screenPoint, const std::string& text) {
   int col = -1;
   int row = -1;
   CellUnderScreenPoint(screenPoint, col, row);
   bool allow = true;
-  const auto [columns, extraRows] = BlockSize(text);
+  const TTextBlockSize size = TextBlockSize(text);
+  const int columns = size.Columns;
+  const int extraRows = size.ExtraRows;
   if (Options & goRowSelect) col = DragDropSettings.OleEntireRows ? 0 : FixedCols();
   if (OnOleDrop) OnOleDrop(*this, row, col, text, allow);
   TGridRect dropped;
@@ -317,7 +282,7 @@ void TCellGrid::TextDropped(const QPoint& screenPoint, const std::string& text) 
       transfer_->dragSourceRect.Bottom += extraRows + 1;
     }
     if (row == 0 && FixedRowAlways && RowCount() == 1) row = 1;
-    PasteDroppedText(col, row, text);
+    PasteTextBlock(col, row, text);
     if (col < FixedCols()) col = FixedCols();
     const int right = (Options & goRowSelect) ? col + columns - FixedCols() : col + columns - 1;
     dropped = TGridRect{col, row, right, row + extraRows};
@@ -375,29 +340,4 @@ void TCellGrid::FilesDropped(const QPoint& screenPoint, const std::vector<std::s
   }
   Arrows().Window(adRight)->hide();
   Arrows().Window(adDown)->hide();
-}
-
-void TCellGrid::PasteDroppedText(int col, int row, const std::string& text) {
-  if (col < 0 || row < 0) return;
-  int c = col;
-  int r = row;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t end = text.find_first_of("\t\r", start);
-    const std::size_t stop = end == std::string::npos ? text.size() : end;
-    const bool lastField = end == std::string::npos;
-    if (!(lastField && stop == start && c == col && r > row) && c < ColCount() && r < RowCount()) {
-      SetCells(c, r, text.substr(start, stop - start));
-    }
-    if (lastField) break;
-    if (text[end] == '\t') {
-      ++c;
-      start = end + 1;
-    } else {
-      c = col;
-      ++r;
-      start = end + 1;
-      if (start < text.size() && text[start] == '\n') ++start;
-    }
-  }
 }

@@ -40,6 +40,7 @@ class GridDragDropTest : public testing::Test {
     FillSixtySlots(grid);
     grid.DragDropSettings.OleDropSource = true;
     grid.EnhRowColMove = false;
+    grid.Navigation.AllowClipboardAlways = true;  // as the main window's form sets it: drops may write
     grid.OnOleDrag = [this](TCellGrid&, int row, int col, const std::string& data, bool& allow) {
       events.push_back("drag " + std::to_string(col) + "," + std::to_string(row) + " " + data);
       allow = allowDrag;

@@ -8,6 +8,7 @@ void ClearCellRange(TCellGridBase& grid, const TGridRect& rect) {
       grid.ClearCellProperties(col, row);
       if (!grid.CellText(col, row).empty()) grid.SetCells(col, row, "");
     }
+  if (grid.OnCellsChanged) grid.OnCellsChanged(grid, rect);
 }
 
 }  // namespace orlex::grid

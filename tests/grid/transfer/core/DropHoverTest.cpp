@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "grid/core/CellGridBase.h"
 #include "grid/transfer/core/CellRange.h"
@@ -91,7 +92,10 @@ TEST(ClearCellRangeTest, EmptiesTextsAndRecordsOfTheRectangleOnly) {
       grid.SetCells(c, r, "x");
       grid.SetObjects(c, r, 7);
     }
+  std::vector<TGridRect> changed;
+  grid.OnCellsChanged = [&](TCellGridBase&, const TGridRect& cells) { changed.push_back(cells); };
   ClearCellRange(grid, {1, 1, 2, 2});
+  EXPECT_EQ(changed, std::vector<TGridRect>{(TGridRect{1, 1, 2, 2})});
   for (int c = 0; c < 4; ++c)
     for (int r = 0; r < 4; ++r) {
       const bool inside = c >= 1 && c <= 2 && r >= 1 && r <= 2;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/transfer/FakeDataObject.h"
+#include "tests/grid/transfer/FakeDataObject.h"
 #include "grid/transfer/core/TransferFormats.h"
 
 namespace {

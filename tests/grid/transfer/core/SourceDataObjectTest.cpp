@@ -28,8 +28,11 @@ std::vector<std::uint8_t> Served(IDataObject& data, const FORMATETC& format, HRE
     return {};
   }
   EXPECT_EQ(medium.tymed, TYMED_HGLOBAL);
-  TGlobalLock lock(medium.hGlobal);
-  std::vector<std::uint8_t> bytes(lock.Data(), lock.Data() + lock.Size());
+  std::vector<std::uint8_t> bytes;
+  {
+    TGlobalLock lock(medium.hGlobal);
+    bytes.assign(lock.Data(), lock.Data() + lock.Size());
+  }
   ReleaseStgMedium(&medium);
   return bytes;
 }
