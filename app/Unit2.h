@@ -25,6 +25,7 @@ class QPushButton;
 class QSlider;
 class QTimer;
 
+namespace orlex::app {
 
 // The main window: the PID grid, the status line, the zoom track bar, the menus, the watchdog, and
 // the receiver of every Feed message. It owns all application state.
@@ -32,12 +33,6 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   Q_OBJECT
 
  public:
-  // Feed messages by number.
-  static constexpr std::uint32_t WM_COPYDATA = 0x4A;
-  static constexpr std::uint32_t WM_HIDEALLPIDS = 0x464;
-  static constexpr std::uint32_t WM_DISABLECHECKING = 0x465;
-  static constexpr std::uint32_t WM_ENABLECHECKING = 0x466;
-
   static constexpr int kClientWidth = 790;
   static constexpr int kClientHeight = 592;
   static constexpr int kWatchdogLimit = 16;
@@ -48,7 +43,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   ~TForm2() override;
 
   // Controls, as the form creates them.
-  TCellGrid* pidgrid = nullptr;
+  grid::TCellGrid* pidgrid = nullptr;
   QLabel* Label1 = nullptr;
   QLabel* msgtxt = nullptr;
   QLabel* Label2 = nullptr;
@@ -80,17 +75,17 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   void HideAll1Click();
   void Button1Click();
   void DeleteINIFile1Click();
-  void pidgridMouseDown(TCellGrid& sender, TMouseButton button, TShiftState shift, int x, int y);
+  void pidgridMouseDown(grid::TCellGrid& sender, grid::TMouseButton button, grid::TShiftState shift, int x, int y);
   // Slot swap by dragging (Unit2Drag.cpp).
-  void pidgridOleDrag(TCellGrid& sender, int ARow, int ACol, const std::string& data, bool& Allow);
-  void pidgridOleDragStart(TCellGrid& sender, int ARow, int ACol);
-  void pidgridOleDragOver(TCellGrid& sender, int ARow, int ACol, bool& Allow);
-  void pidgridOleDrop(TCellGrid& sender, int ARow, int ACol, const std::string& data, bool& Allow);
-  void pidgridOleDragStop(TCellGrid& sender, int OLEEffect);
+  void pidgridOleDrag(grid::TCellGrid& sender, int ARow, int ACol, const std::string& data, bool& Allow);
+  void pidgridOleDragStart(grid::TCellGrid& sender, int ARow, int ACol);
+  void pidgridOleDragOver(grid::TCellGrid& sender, int ARow, int ACol, bool& Allow);
+  void pidgridOleDrop(grid::TCellGrid& sender, int ARow, int ACol, const std::string& data, bool& Allow);
+  void pidgridOleDragStop(grid::TCellGrid& sender, int OLEEffect);
   // Every drag of the grid has ended, dropped or not: the pointer is free again.
-  void pidgridOleDragEnded(TCellGrid& sender, long result);
-  const orlex::app::TDragState& DragState() const { return dragState_; }
-  const orlex::TPointerConfinement& PointerConfinement() const { return confinement_; }
+  void pidgridOleDragEnded(grid::TCellGrid& sender, long result);
+  const TDragState& DragState() const { return dragState_; }
+  const TPointerConfinement& PointerConfinement() const { return confinement_; }
   void AppException(const std::exception& error);
   void WriteLog(const std::string& message);
 
@@ -98,7 +93,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   Tdebugfrm* DebugWindow() const { return debugfrm_; }
   const TDebugListing& Listing() const { return listing_; }
   TPidTable& Table() { return table_; }
-  TCellGridBase& Grid() { return *pidgrid; }
+  grid::TCellGridBase& Grid() { return *pidgrid; }
   const std::string& LogPath() const { return log_.Path(); }
   const std::string& SettingsPath() const { return settings_.Path(); }
   const TSettingsSource* SettingsReader() const { return settings_.SettingsFile(); }
@@ -138,6 +133,8 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   TPidTable table_;
   TPidWindowCascade cascade_;
   QPointer<Tdebugfrm> debugfrm_;
-  orlex::app::TDragState dragState_;
-  orlex::TPointerConfinement confinement_;
+  TDragState dragState_;
+  TPointerConfinement confinement_;
 };
+
+}  // namespace orlex::app

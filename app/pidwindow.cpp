@@ -20,6 +20,8 @@
 #include "platform/AnsiText.h"
 #include "platform/LocaleInfo.h"
 
+namespace orlex::app {
+
 namespace {
 
 constexpr int kClientWidth = 174;
@@ -50,7 +52,7 @@ QFont TahomaPixels(int pixels) {
 
 int ColorValue(const QColor& color) { return color.red() + 256 * color.green() + 65536 * color.blue(); }
 
-QColor ResolveColor(int colorValue) { return ColorToQColor(IntToColor(colorValue), QApplication::palette()); }
+QColor ResolveColor(int colorValue) { return grid::ColorToQColor(grid::IntToColor(colorValue), QApplication::palette()); }
 
 void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
   QPalette palette = widget->palette();
@@ -69,12 +71,12 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
       hideAllRequest_(std::move(hideAllRequest)),
-      fontColor_(ColorToInt(clWindowText)) {
+      fontColor_(grid::ColorToInt(grid::clWindowText)) {
   setObjectName("PidWnd");
   setWindowTitle("PidWnd");
   setFont(TahomaPixels(kFormFontPixels));
   setAutoFillBackground(true);
-  SetRole(this, QPalette::Window, ColorToQColor(clCaptionText, QApplication::palette()));
+  SetRole(this, QPalette::Window, grid::ColorToQColor(grid::clCaptionText, QApplication::palette()));
   resize(kClientWidth, kClientHeight);
 
   ptitle = new QLabel("Title", this);
@@ -336,3 +338,5 @@ void TPidWnd::EnableChecking1Click() {
   // The action toggled its own mark before this runs; the flag follows the mark.
   checkingEnabled_ = EnableChecking1->isChecked();
 }
+
+}  // namespace orlex::app

@@ -11,6 +11,9 @@ class QAction;
 class QColorDialog;
 class QLabel;
 class QMenu;
+
+namespace orlex::app {
+
 class TFontColorDialog;
 
 // The floating window of one PID: its description as caption and title, its value in large type, and
@@ -104,3 +107,5 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   std::string pendingValue_;
   bool valuePending_ = false;
 };
+
+}  // namespace orlex::app

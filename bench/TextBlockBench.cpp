@@ -7,6 +7,9 @@
 #include "app/core/PidGridSetup.h"
 #include "grid/core/CellGridBase.h"
 
+using namespace orlex::grid;
+using orlex::app::ConfigurePidGrid;
+
 namespace {
 
 // Description and value cells as the demo Feed fills them.

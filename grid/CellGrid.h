@@ -30,6 +30,8 @@
 
 class QPainter;
 
+namespace orlex::grid {
+
 // Horizontal and vertical text inset used by painting and measuring.
 struct TCellTextMargin {
   int Horizontal = 2;
@@ -375,3 +377,5 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   QPointer<QWidget> owner_;
   QSize ownerSize_;
 };
+
+}  // namespace orlex::grid

@@ -15,6 +15,8 @@
 #include "grid/CellGrid.h"
 #include "grid/core/CellStyle.h"
 
+namespace orlex::grid {
+
 // Navigation state that only this file touches.
 struct TCellGrid::TNavState {
   TGridState state = gsNormal;
@@ -663,3 +665,5 @@ bool TCellGrid::OfferWheelToParent(QWheelEvent* event) {
   }
   return false;
 }
+
+}  // namespace orlex::grid

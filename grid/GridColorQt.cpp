@@ -1,5 +1,7 @@
 #include "grid/GridColorQt.h"
 
+namespace orlex::grid {
+
 QPalette::ColorRole SystemColorRole(std::uint8_t index) {
   switch (index) {
     case COLOR_WINDOW: return QPalette::Base;
@@ -43,3 +45,5 @@ QColor ColorToQColor(TColor color, const QPalette& palette) {
   }
   return QColor(ColorRed(color), ColorGreen(color), ColorBlue(color));
 }
+
+}  // namespace orlex::grid

@@ -11,11 +11,11 @@ void ClearDropTarget(TDragState& state) {
   state.DropTargetRow = -1;
 }
 
-bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int col) {
+bool SlotDragAllowed(TDragState& state, const grid::TCellGridBase& grid, int row, int col) {
   // A drop of another program's drag is recorded too, and no drag stop of ours follows it; what it
   // left must not be taken for this drag's target.
   ClearDropTarget(state);
-  const TGridRect selection = grid.Selection();
+  const grid::TGridRect selection = grid.Selection();
   const bool singleCell = selection.Left == selection.Right && selection.Top == selection.Bottom;
   // The grid names the cell under the pointer, which a quick first movement may already have left;
   // what travels and what a move empties is the selected cell, so that is the slot that swaps.
@@ -32,9 +32,9 @@ bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int 
   return IsSlotCell(grid, col, row) && state.DragSourceTag != 0 && singleCell && !headerRow;
 }
 
-bool SlotDropAllowed(const TCellGridBase& grid, int row, int col) { return IsSlotCell(grid, col, row); }
+bool SlotDropAllowed(const grid::TCellGridBase& grid, int row, int col) { return IsSlotCell(grid, col, row); }
 
-bool RecordSlotDrop(TDragState& state, const TCellGridBase& grid, int row, int col, const std::string& data) {
+bool RecordSlotDrop(TDragState& state, const grid::TCellGridBase& grid, int row, int col, const std::string& data) {
   ClearDropTarget(state);
   if (!IsSlotCell(grid, col, row)) return false;
   if (data.find_first_of("\t\r\n") != std::string::npos) return false;
@@ -45,7 +45,7 @@ bool RecordSlotDrop(TDragState& state, const TCellGridBase& grid, int row, int c
   return true;
 }
 
-void FinishSlotDrag(TDragState& state, TCellGridBase& grid, const std::function<void(int row)>& autoSizeRow) {
+void FinishSlotDrag(TDragState& state, grid::TCellGridBase& grid, const std::function<void(int row)>& autoSizeRow) {
   const int sourceCol = state.DragSourceCol;
   const int sourceRow = state.DragSourceRow;
   if (!state.DropRecorded()) {

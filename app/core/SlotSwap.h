@@ -34,21 +34,21 @@ void ClearDropTarget(TDragState& state);
 // source is the selected cell, which is what the grid drags and empties, even when the pointer has
 // already moved on to the next cell (row, col) by the time the drag starts. The source fields are
 // recorded whatever the answer, and a drop target left from an earlier drop is forgotten.
-bool SlotDragAllowed(TDragState& state, const TCellGridBase& grid, int row, int col);
+bool SlotDragAllowed(TDragState& state, const grid::TCellGridBase& grid, int row, int col);
 
 // May the pointer drop at (row, col)? Description cells of slot rows, free or occupied.
-bool SlotDropAllowed(const TCellGridBase& grid, int row, int col);
+bool SlotDropAllowed(const grid::TCellGridBase& grid, int row, int col);
 
 // A drop at (row, col) carrying `data`: records the target slot as it is before the grid writes the
 // dropped text into it. A value column, or text that would spill over into other cells (TAB or a
 // line break, as text from another application may carry), is refused and leaves nothing recorded.
-bool RecordSlotDrop(TDragState& state, const TCellGridBase& grid, int row, int col, const std::string& data);
+bool RecordSlotDrop(TDragState& state, const grid::TCellGridBase& grid, int row, int col, const std::string& data);
 
 // The drag that started here ended in a drop. With a drop recorded in this grid: the two slots
 // exchange texts and tags, both value cells are emptied until the next refresh, both rows are
 // re-sized and the column colours are laid again (the grid's move removed the source cell's record
 // with its colour). Without one (the text went to another application, or the drop was refused
 // after the grid had cleared the source), the source slot gets its text and tag back.
-void FinishSlotDrag(TDragState& state, TCellGridBase& grid, const std::function<void(int row)>& autoSizeRow);
+void FinishSlotDrag(TDragState& state, grid::TCellGridBase& grid, const std::function<void(int row)>& autoSizeRow);
 
 }  // namespace orlex::app

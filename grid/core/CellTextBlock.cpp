@@ -26,7 +26,6 @@ TTextBlockSize TextBlockSize(std::string_view text) {
           static_cast<int>(std::clamp<std::int64_t>(extraRows, INT_MIN, INT_MAX))};
 }
 
-}  // namespace orlex::grid
 
 namespace {
 
@@ -189,3 +188,5 @@ int TCellGridBase::PasteTextBlock(int col, int row, const std::string& text) {
   }
   return static_cast<int>(real.count);
 }
+
+}  // namespace orlex::grid

@@ -16,7 +16,7 @@
 #include "grid/transfer/core/DropHover.h"
 #include "platform/ole/OleTypes.h"
 
-using namespace orlex::grid;
+namespace orlex::grid {
 
 namespace {
 
@@ -137,15 +137,15 @@ void TCellGrid::StartDrag(int col, int row, const QPoint& point) {
   transfer_->dragSourceRect = Selection();
   const std::string text = SelectionText();
   const std::string richText = Cells(col, row);
-  std::uint32_t effect = orlex::DROPEFFECT_NONE;
+  std::uint32_t effect = DROPEFFECT_NONE;
   const long result =
-      RunGridTextDrag(*this, text, richText, orlex::DROPEFFECT_COPY | orlex::DROPEFFECT_MOVE, &effect);
+      RunGridTextDrag(*this, text, richText, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
   transfer_->dragging = false;
   // The picture goes with the release; after an Escape it goes here.
   FreeDragImage();
   Arrows().HideAll();
-  if (result == orlex::DRAGDROP_S_DROP) {
-    if (effect == orlex::DROPEFFECT_MOVE && !DragDropSettings.OleCopyAlways) {
+  if (result == DRAGDROP_S_DROP) {
+    if (effect == DROPEFFECT_MOVE && !DragDropSettings.OleCopyAlways) {
       ClearCellRange(*this, transfer_->dragSourceRect);
     }
     if (OnOleDragStop) OnOleDragStop(*this, static_cast<int>(effect));
@@ -341,3 +341,5 @@ void TCellGrid::FilesDropped(const QPoint& screenPoint, const std::vector<std::s
   Arrows().Window(adRight)->hide();
   Arrows().Window(adDown)->hide();
 }
+
+}  // namespace orlex::grid

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-class TCellGrid;
-
 namespace orlex::grid {
+
+class TCellGrid;
 
 // The grid's side of the data transfer objects: a drop source whose hooks free and move the grid's
 // drag picture, and a drop target that hands hover and drops to the grid. Kept apart from the grid's

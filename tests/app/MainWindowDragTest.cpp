@@ -18,6 +18,8 @@
 namespace {
 
 using namespace orlex;
+using namespace orlex::app;
+using orlex::grid::TCellGrid;
 
 struct TProcessEnded {};
 

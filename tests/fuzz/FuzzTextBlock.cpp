@@ -10,6 +10,8 @@
 #include "grid/core/CellGridBase.h"
 #include "grid/core/CellTextBlock.h"
 
+using namespace orlex::grid;
+
 namespace {
 void Check(bool condition) {
   if (!condition) std::abort();

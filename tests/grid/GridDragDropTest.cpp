@@ -19,6 +19,7 @@
 namespace {
 
 using namespace orlex;
+using namespace orlex::grid;
 
 std::string TextOf(IDataObject* data) {
   FORMATETC format;
@@ -323,9 +324,9 @@ TEST_F(GridDropTargetTest, DropTargetRegistersOnceAndRevokes) {
   grid.DragDropSettings.SetOleDropTarget(true);
   EXPECT_TRUE(grid.DropTargetRegistered());
   EXPECT_TRUE(grid.viewport()->acceptDrops());
-  EXPECT_NE(grid::RegisteredDropTarget(grid.viewport()), nullptr);
+  EXPECT_NE(orlex::grid::RegisteredDropTarget(grid.viewport()), nullptr);
   grid.DragDropSettings.SetOleDropTarget(false);
-  EXPECT_EQ(grid::RegisteredDropTarget(grid.viewport()), nullptr);
+  EXPECT_EQ(orlex::grid::RegisteredDropTarget(grid.viewport()), nullptr);
   EXPECT_FALSE(grid.viewport()->acceptDrops());
 }
 

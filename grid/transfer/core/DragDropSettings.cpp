@@ -2,9 +2,11 @@
 
 #include "grid/transfer/core/TransferFormats.h"
 
+namespace orlex::grid {
+
 void TDragDropSettings::SetOleDropRTF(bool value) {
   oleDropRTF_ = value;
-  orlex::grid::SetRtfDropEnabled(value);
+  SetRtfDropEnabled(value);
 }
 
 void TDragDropSettings::SetOleDropTarget(bool value) {
@@ -26,3 +28,5 @@ void TDragDropSettings::Assign(const TDragDropSettings& source) {
   OleColumnDragDrop = source.OleColumnDragDrop;
   ShowCells = source.ShowCells;
 }
+
+}  // namespace orlex::grid

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace orlex::grid {
+
 // The grid's drag and drop settings (its DragDropSettings group). Plain values except two: the rich
 // text switch also sets the process-wide rich text flag of data transfer, and the drop target switch
 // registers or revokes the grid window, which the grid does through OnDropTargetChanged.
@@ -60,3 +62,5 @@ struct TDragScrollOptions {
 
   void Assign(const TDragScrollOptions& source) { *this = source; }
 };
+
+}  // namespace orlex::grid

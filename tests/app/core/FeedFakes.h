@@ -11,12 +11,15 @@
 
 #include "app/core/PidRegistry.h"
 #include "app/core/RegistryHost.h"
+#include "tests/support/NullPidWindow.h"
+
+namespace orlex::app {
 
 struct TFakeProcessEnd {
   std::string box;
 };
 
-class TFakePidWindow : public TPidWindowBase {
+class TFakePidWindow : public TNullPidWindow {
  public:
   explicit TFakePidWindow(int* liveCount) : liveCount_(liveCount) { ++*liveCount_; }
   ~TFakePidWindow() override { --*liveCount_; }
@@ -30,7 +33,6 @@ class TFakePidWindow : public TPidWindowBase {
   bool PidWindowVisible() const override { return visible; }
   bool CheckingEnabled() const override { return checking; }
   void SetCheckingEnabled(bool enabled) override { checking = enabled; }
-  TPidWindowSettings CurrentSettings() const override { return {}; }
 
   bool visible = false;
   bool checking = false;
@@ -92,3 +94,5 @@ class TFakeHost : public TRegistryHost {
 inline TFakePidWindow& FakeWindow(const TPidTable& table, int n) {
   return static_cast<TFakePidWindow&>(*table.Record(n)->Window);
 }
+
+}  // namespace orlex::app

@@ -4,6 +4,9 @@
 
 #include "grid/core/CellGridBase.h"
 
+using namespace orlex::grid;
+using namespace orlex::app;
+
 namespace {
 
 TEST(PidGridSetupTest, ADroppedDescriptionIsWrittenAlthoughTheGridDoesNotEdit) {

@@ -42,7 +42,7 @@ class SlotSwap : public testing::Test {
     const std::string text = grid.Cells(sc, sr);
     if (!SlotDropAllowed(grid, tr, tc)) return false;  // no drop: the drag is cancelled
     if (RecordSlotDrop(state, grid, tr, tc, text)) grid.SetCells(tc, tr, text);
-    if (!copy) orlex::grid::ClearCellRange(grid, {sc, sr, sc, sr});
+    if (!copy) grid::ClearCellRange(grid, {sc, sr, sc, sr});
     FinishSlotDrag(state, grid, [this](int row) { sizedRows.push_back(row); });
     return true;
   }
@@ -59,14 +59,14 @@ class SlotSwap : public testing::Test {
   void ExpectColumnColors() const {
     for (int row = 1; row < grid.RowCount(); ++row)
       for (int col = 0; col < grid.ColCount(); ++col) {
-        const TCellProperties* props = grid.FindCellProperties(col, row);
+        const grid::TCellProperties* props = grid.FindCellProperties(col, row);
         ASSERT_NE(props, nullptr) << col << "," << row;
         EXPECT_EQ(props->BrushColor(), HexToColor(col % 2 ? kValueColumnColor : kDescriptionColumnColor))
             << col << "," << row;
       }
   }
 
-  TCellGridBase grid;
+  grid::TCellGridBase grid;
   TPidTable table;
   TDragState state;
   std::vector<int> sizedRows;
@@ -161,7 +161,7 @@ TEST_F(SlotSwap, DropOnAValueColumnLeavesTheDropStateClearedAndTheStopRestoresTh
   EXPECT_FALSE(state.DropRecorded());
   EXPECT_EQ(state.DropTargetTag, -1);
   // The grid still empties a moved source after a refused drop.
-  orlex::grid::ClearCellRange(grid, {0, 1, 0, 1});
+  grid::ClearCellRange(grid, {0, 1, 0, 1});
   FinishSlotDrag(state, grid, {});
   EXPECT_EQ(Slot(0, 1), (TSlot{"Engine RPM", "812", 7, 7}));
   EXPECT_EQ(Slot(2, 5), (TSlot{"Boost", "1.2", 9, 9}));
@@ -180,7 +180,7 @@ TEST_F(SlotSwap, ForeignTextThatWouldSpillIntoOtherCellsIsRefused) {
 TEST_F(SlotSwap, MoveThatEndedInAnotherApplicationPutsTheSourceBack) {
   Select(2, 5);
   ASSERT_TRUE(SlotDragAllowed(state, grid, 5, 2));
-  orlex::grid::ClearCellRange(grid, {2, 5, 2, 5});  // the move emptied the source, text and tag
+  grid::ClearCellRange(grid, {2, 5, 2, 5});  // the move emptied the source, text and tag
   FinishSlotDrag(state, grid, {});
   EXPECT_EQ(Slot(2, 5), (TSlot{"Boost", "1.2", 9, 9}));
   ExpectColumnColors();
@@ -194,7 +194,7 @@ TEST_F(SlotSwap, DropFromAnotherProgramIsNotTakenForTheNextDragsTarget) {
   // Then a slot is dragged out into another program as a move.
   Select(0, 2);
   ASSERT_TRUE(SlotDragAllowed(state, grid, 2, 0));
-  orlex::grid::ClearCellRange(grid, {0, 2, 0, 2});
+  grid::ClearCellRange(grid, {0, 2, 0, 2});
   FinishSlotDrag(state, grid, {});
   EXPECT_EQ(Slot(0, 2), (TSlot{"Coolant", "91", 8, 8}));
   EXPECT_EQ(grid.Objects(4, 10), 0);

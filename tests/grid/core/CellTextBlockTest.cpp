@@ -9,6 +9,8 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/grid/core/SystemGrid.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 using orlex::grid::kPasteGrowthLimit;
