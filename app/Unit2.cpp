@@ -105,8 +105,12 @@ void TForm2::CreateControls() {
   pidgrid->ScrollBars = grid::ssBoth;
   // Slots are rearranged by dragging description cells; the grid arms a drag on its current cell.
   pidgrid->DragDropSettings.OleDropSource = true;
+  pidgrid->DragDropSettings.OleAcceptFiles = false;
+  pidgrid->DragDropSettings.OleAcceptURLs = false;
+  pidgrid->DragDropSettings.SetOleDropTarget(true);
   pidgrid->EnhRowColMove = false;
   pidgrid->Loaded();
+  ConnectDragHandlers();
   // The window's resize reaches FormResize through the grid, after the controls are laid out.
   pidgrid->SetOwnerWindow(this);
   pidgrid->OnOwnerResize = [this] { FormResize(); };
@@ -234,12 +238,17 @@ void TForm2::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  confinement_.Release();
   event->accept();
   emit Closed();
 }
 
 void TForm2::Timer1Timer() {
-  if (++table_.WatchdogTicks > kWatchdogLimit) orlex::EndProcess();
+  if (++table_.WatchdogTicks > kWatchdogLimit) {
+    // The process ends inside a drag as well; the pointer must not stay held.
+    confinement_.Release();
+    orlex::EndProcess();
+  }
 }
 
 void TForm2::ShowPIDWindow1Click() {

@@ -14,8 +14,10 @@
 #include "app/PidWindowCascade.h"
 #include "app/core/RegistryHost.h"
 #include "app/core/SettingsFile.h"
+#include "app/core/SlotSwap.h"
 #include "app/debugform.h"
 #include "grid/CellGrid.h"
+#include "platform/PointerConfinement.h"
 
 class QAction;
 class QCloseEvent;
@@ -76,6 +78,16 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   void Button1Click();
   void DeleteINIFile1Click();
   void pidgridMouseDown(grid::TCellGrid& sender, grid::TMouseButton button, grid::TShiftState shift, int x, int y);
+  // Slot swap by dragging (Unit2Drag.cpp).
+  void pidgridOleDrag(grid::TCellGrid& sender, int ARow, int ACol, const std::string& data, bool& Allow);
+  void pidgridOleDragStart(grid::TCellGrid& sender, int ARow, int ACol);
+  void pidgridOleDragOver(grid::TCellGrid& sender, int ARow, int ACol, bool& Allow);
+  void pidgridOleDrop(grid::TCellGrid& sender, int ARow, int ACol, const std::string& data, bool& Allow);
+  void pidgridOleDragStop(grid::TCellGrid& sender, int OLEEffect);
+  // Every drag of the grid has ended, dropped or not: the pointer is free again.
+  void pidgridOleDragEnded(grid::TCellGrid& sender, long result);
+  const TDragState& DragState() const { return dragState_; }
+  const TPointerConfinement& PointerConfinement() const { return confinement_; }
   void AppException(const std::exception& error);
   void WriteLog(const std::string& message);
 
@@ -118,6 +130,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   // The frame PID windows get: asked of the window manager once; without its answer, a frame like
   // the main window's once that is framed; nullopt while unknown.
   std::optional<QMargins> PidFrameExtents(const QWidget& window);
+  void ConnectDragHandlers();
 
   TSettingsFile settings_;
   TEventLog log_;
@@ -127,6 +140,8 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   QPointer<Tdebugfrm> debugfrm_;
   bool pidFrameAsked_ = false;
   std::optional<QMargins> pidFrame_;
+  TDragState dragState_;
+  TPointerConfinement confinement_;
 };
 
 }  // namespace orlex::app

@@ -13,6 +13,7 @@
 #include "app/TerminationSignals.h"
 #include "app/Unit2.h"
 #include "app/debugform.h"
+#include "grid/transfer/QtDragDrop.h"
 #include "platform/FeedPath.h"
 #include "platform/FeedServer.h"
 
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
   // Qt sets the locale again while it starts; numbers and time stamps follow the user's.
   std::setlocale(LC_ALL, "");
+  // Drags of the grid run as Qt drags.
+  orlex::grid::InstallQtDragDropLoop();
 
   TForm2* form = nullptr;
   orlex::TFeedServer server(orlex::FeedSocketPath(),

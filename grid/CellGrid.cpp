@@ -1,4 +1,5 @@
 #include "grid/CellGrid.h"
+#include "grid/transfer/GridOleObjects.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -51,9 +52,11 @@ TCellGrid::TCellGrid(QWidget* parent) : QAbstractScrollArea(parent) {
   flushTimer_.setSingleShot(true);
   connect(&flushTimer_, &QTimer::timeout, this, [this] { FlushRepaints(); });
   InitNavigation();
+  InitTransfer();
 }
 
 TCellGrid::~TCellGrid() {
+  EndTransfer();
   if (owner_) owner_->removeEventFilter(this);
 }
 
@@ -87,6 +90,11 @@ void TCellGrid::Loaded() {
   MinRowHeight = DefaultRowHeight();
   MinColWidth = 10;
   UpdateScrollRanges();
+  // The only moment the accept settings reach the drop target.
+  if (DropTargetRegistered()) {
+    orlex::grid::SetGridDropTargetAccepts(*this, DragDropSettings.OleAcceptText, DragDropSettings.OleAcceptFiles,
+                                          DragDropSettings.OleAcceptURLs);
+  }
 }
 
 QColor TCellGrid::QtColor(TColor color) const { return ColorToQColor(color, palette()); }

@@ -17,11 +17,12 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "grid/core/CellGridBase.h"
 #include "grid/core/CellStyle.h"
-#include "grid/core/DragDropSettings.h"
+#include "grid/transfer/core/DragDropSettings.h"
 #include "grid/DropArrows.h"
 #include "grid/core/GridNavigation.h"
 #include "grid/core/GridSizing.h"
@@ -215,6 +216,51 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   std::function<void(TCellGrid&, bool& allow)> OnClipboardCut;
   std::function<void(TCellGrid&, bool& allow)> OnClipboardPaste;
 
+  // ---- Drag and drop (grid/transfer/GridDragDrop.cpp) ----
+  TDragScrollOptions DragScrollOptions;
+  bool FixedRowAlways = false;
+  // Advanced by each tick of the grid's 500 ms timer; paces sideways scrolling during a drag.
+  int GridTickCount() const;
+  // Cell under a screen point; (-1, -1) when none.
+  void CellUnderScreenPoint(const QPoint& screenPoint, int& col, int& row) const;
+  // The selection saved when the last text drag started.
+  TGridRect DragSourceRect() const;
+  bool DropTargetRegistered() const;
+  // The picture of the dragged cells while a drag shows one, else nullptr.
+  QWidget* DragImageWindow() const;
+  // Whether a drag started here is running.
+  bool Dragging() const;
+
+  // The drop target's operations, as the platform's drag and drop calls them (screen points). They
+  // are public so that a drag can be played by hand.
+  void DragMoving(const QPoint& screenPoint, bool& allow, std::uint8_t offeredFormats);
+  void DragLeaving();
+  void TextDropped(const QPoint& screenPoint, const std::string& text);
+  void RtfDropped(const QPoint& screenPoint, const std::string& richText);
+  void UrlDropped(const QPoint& screenPoint, const std::string& url);
+  void ColumnDropped(const QPoint& screenPoint, int column);
+  void FilesDropped(const QPoint& screenPoint, const std::vector<std::string>& names);
+  // The drop source's hooks.
+  void DragSourceButtonReleased();
+  void DragSourcePolled();
+
+  // Drag and drop events (row before column).
+  std::function<void(TCellGrid&, int row, int col, const std::string& data, bool& allow)> OnOleDrag;
+  std::function<void(TCellGrid&, int row, int col)> OnOleDragStart;
+  std::function<void(TCellGrid&, int row, int col, bool& allow)> OnOleDragOver;
+  std::function<void(TCellGrid&, int row, int col, const std::string& data, bool& allow)> OnOleDrop;
+  std::function<void(TCellGrid&, const TGridRect& rect)> OnOleDropped;
+  // After a drag started here ended in a drop (never after a cancelled one).
+  std::function<void(TCellGrid&, int effect)> OnOleDragStop;
+  std::function<void(TCellGrid&, int row, int col, int dropCol)> OnOleDropCol;
+  std::function<void(TCellGrid&, int row, int col, const std::string& fileName, bool& allow)> OnOleDropFile;
+  std::function<void(TCellGrid&, int row, int col, const std::string& url, bool& allow)> OnOleDropURL;
+  std::function<void(TCellGrid&, int topRow, int leftCol, TDragScrollDirection& dir, bool& canScroll)>
+      OnDragScroll;
+  // After every drag started here, dropped or cancelled (after OnOleDragStop when there was a drop),
+  // with the drag's result code: what the application began at the start can end here.
+  std::function<void(TCellGrid&, long result)> OnOleDragEnded;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -294,6 +340,26 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   TGridAxis ColAxis() const;
   TGridAxis RowAxis() const;
   std::unique_ptr<TNavState, TNavStateDeleter> nav_;
+
+  // Drag and drop (grid/transfer/GridDragDrop.cpp).
+  struct TTransferState;
+  struct TTransferStateDeleter {
+    void operator()(TTransferState* state) const;
+  };
+  friend class TGridDropTargetAccess;
+  void InitTransfer();
+  void EndTransfer();
+  // The start rule on a mouse move while a drag is armed; true when the move was taken by it.
+  bool DragStartMove(const QPoint& point);
+  // Navigation state the drag code changes: the armed flag, and the switch to range selecting that a
+  // refused drag makes (CellGridNavigation.cpp).
+  void DisarmDrag();
+  void BeginRangeSelecting();
+  void StartDrag(int col, int row, const QPoint& point);
+  void ShowDragImage(const QPoint& screenPoint);
+  void FreeDragImage();
+  void RegisterDropTarget(bool value);
+  std::unique_ptr<TTransferState, TTransferStateDeleter> transfer_;
 
   TArrowWindows arrows_{this};
   TSizeList colWidths_{64};

@@ -533,7 +533,16 @@ void TCellGrid::LeftPress(const QPoint& point, Qt::KeyboardModifiers modifiers, 
 void TCellGrid::GridMouseMove(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
   nav_->lastMouse = point;
+  if (nav_->dragArmed && DragStartMove(point)) return;
   if (nav_->state == gsSelecting) SelectingMove(point);
+}
+
+void TCellGrid::DisarmDrag() { nav_->dragArmed = false; }
+
+void TCellGrid::BeginRangeSelecting() {
+  if (nav_->state != gsNormal) return;
+  nav_->state = gsSelecting;
+  nav_->repeatTimer.start();
 }
 
 void TCellGrid::SelectingMove(const QPoint& point) {

@@ -32,6 +32,10 @@ void ResetGrid(grid::TCellGridBase& grid, TPidTable& table) {
       grid.SetObjects(c, r, 0);
     }
   table.Clear();
+  SetSlotColumnColors(grid);
+}
+
+void SetSlotColumnColors(grid::TCellGridBase& grid) {
   const grid::TColor valueColor = HexToColor(kValueColumnColor);
   const grid::TColor descriptionColor = HexToColor(kDescriptionColumnColor);
   for (int c : {1, 3, 5}) grid.SetColumnColor(c, valueColor);

@@ -37,6 +37,9 @@ bool IsSlotCell(const grid::TCellGridBase& grid, int col, int row);
 // with its PID window, then colours the value columns and the description columns.
 void ResetGrid(grid::TCellGridBase& grid, TPidTable& table);
 
+// Colours the value columns and the description columns (the last step of ResetGrid).
+void SetSlotColumnColors(grid::TCellGridBase& grid);
+
 // Puts the PID of table slot n into the slot saved for its key ("XPOS", "YPOS", "ID"; no settings
 // file means none saved), tagged with the saved ID, and clears NeedsPlacement. Without a complete
 // saved position, or with one outside the slot area, NeedsPlacement is set and the grid untouched.
