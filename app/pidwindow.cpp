@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "app/FontColorDialog.h"
+#include "app/KeyboardContextMenu.h"
+#include "app/PidWindowAccessible.h"
 #include "grid/GridColorQt.h"
 #include "platform/AnsiText.h"
 #include "platform/LocaleInfo.h"
@@ -74,7 +76,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
   setWindowTitle("PidWnd");
   setFont(TahomaPixels(kFormFontPixels));
   setAutoFillBackground(true);
-  SetRole(this, QPalette::Window, ColorToQColor(clCaptionText, QApplication::palette()));
+  SetRole(this, QPalette::Window, ResolveColor(backgroundColor_));
   resize(kClientWidth, kClientHeight);
 
   ptitle = new QLabel("Title", this);
@@ -84,14 +86,19 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
   ptitle->setAutoFillBackground(true);  // opaque, in the window's own background colour
   ptitle->setGeometry(0, 0, 172, 24);
 
-  value = new QLabel("--", this);
+  // Named before it gets its text: the first text change may already build its accessible interface.
+  value = new QLabel(this);
   value->setObjectName("value");
+  value->setText("--");
   // With a name of its own the label skips the accessibility update that every text change would
-  // otherwise cost, and values change many times a second.
+  // otherwise cost, and values change many times a second; the PID's description replaces it, and a
+  // screen reader reads the value itself (PidWindowAccessible.h).
+  orlex::app::InstallPidWindowAccessibility();
   value->setAccessibleName("value");
   value->setAlignment(Qt::AlignCenter);
   value->setFont(TahomaPixels(kLabelFontPixels));
   value->setGeometry(0, 30, 172, 115);
+  ApplyTextColor();
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
@@ -113,6 +120,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
   SetFontSize1->setObjectName("SetFontSize1");
   SetThreshhold1->setObjectName("SetThreshhold1");
   EnableChecking1->setObjectName("EnableChecking1");
+  orlex::app::AddKeyboardContextMenu(this);
 
   ColorBox = new QColorDialog(this);
   ColorBox->setObjectName("ColorBox");
@@ -129,8 +137,10 @@ TPidWnd::~TPidWnd() = default;
 void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
   setWindowTitle(orlex::AnsiToDisplay(title));
   ptitle->setText(orlex::AnsiToDisplay(title));
+  value->setAccessibleName(title.empty() ? QStringLiteral("value") : orlex::AnsiToDisplay(title));
   valuePending_ = false;
   value->setText(orlex::AnsiToDisplay(valueText));
+  orlex::app::NotifyPidValueChanged(value);
 }
 
 void TPidWnd::Setup(const std::string& title, const std::string& valueText, int top, int left, QWidget* mainWindow,
@@ -161,6 +171,7 @@ void TPidWnd::Setup(const std::string& title, const std::string& valueText, int 
 void TPidWnd::UpdateValue(const std::string& text) {
   if (isVisible()) {
     value->setText(orlex::AnsiToDisplay(text));
+    orlex::app::NotifyPidValueChanged(value);
   } else {
     pendingValue_ = text;
     valuePending_ = true;
@@ -168,9 +179,9 @@ void TPidWnd::UpdateValue(const std::string& text) {
   if (!checkingEnabled_) return;
   double number = 0.0;
   if (!orlex::TextToFloat(text, number)) return;
-  const QColor wanted = ResolveColor(number > threshold_ ? badColor_ : goodColor_);
+  const int wanted = number > threshold_ ? badColor_ : goodColor_;
   // A new palette propagates through every child; most values leave the colour as it was.
-  if (wanted != BackgroundColor()) SetRole(this, QPalette::Window, wanted);
+  if (wanted != backgroundColor_ || ResolveColor(wanted) != BackgroundColor()) SetBackground(wanted);
 }
 
 void TPidWnd::ShowPidWindow() { show(); }
@@ -257,13 +268,23 @@ void TPidWnd::resizeEvent(QResizeEvent* event) {
 
 void TPidWnd::contextMenuEvent(QContextMenuEvent* event) { PopupMenu1->popup(event->globalPos()); }
 
-void TPidWnd::SetBackground(int colorValue) { SetRole(this, QPalette::Window, ResolveColor(colorValue)); }
+void TPidWnd::SetBackground(int colorValue) {
+  backgroundColor_ = colorValue;
+  SetRole(this, QPalette::Window, ResolveColor(colorValue));
+  // A theme font colour is re-checked against the new background; a chosen one never changes.
+  if (IsSystemColor(IntToColor(fontColor_))) ApplyTextColor();
+}
 
 void TPidWnd::SetFontColor(int colorValue) {
   fontColor_ = colorValue;
-  const QColor color = ResolveColor(colorValue);
-  SetRole(ptitle, QPalette::WindowText, color);
-  SetRole(value, QPalette::WindowText, color);
+  ApplyTextColor();
+}
+
+void TPidWnd::ApplyTextColor() {
+  const QColor color =
+      ReadableTextQColor(IntToColor(fontColor_), IntToColor(backgroundColor_), QApplication::palette());
+  if (ptitle->palette().color(QPalette::WindowText) != color) SetRole(ptitle, QPalette::WindowText, color);
+  if (value->palette().color(QPalette::WindowText) != color) SetRole(value, QPalette::WindowText, color);
 }
 
 void TPidWnd::HideAll1Click() {

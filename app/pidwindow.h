@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/PidWindowBase.h"
+#include "grid/GridColor.h"
 
 class QAction;
 class QColorDialog;
@@ -85,6 +86,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   bool ChooseColor(int& colorValue);
   void SetBackground(int colorValue);
   void SetFontColor(int colorValue);
+  // Title and value in the font colour, kept readable on the background when it is a theme colour.
+  void ApplyTextColor();
   void ApplyPendingOuterSize();
   void ApplyPendingValue();
 
@@ -95,6 +98,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   int badColor_ = 0;
   bool checkingEnabled_ = false;
   int fontColor_;
+  // The colour value the background was last given (the caption-text colour until one is chosen).
+  int backgroundColor_ = ColorToInt(clCaptionText);
   QColor lastChosenColor_ = Qt::black;
   // An outer size asked for before the window manager had told the frame's size; applied once it has.
   int pendingOuterWidth_ = -1;
