@@ -72,6 +72,8 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
                          Qt::WindowCloseButtonHint),
       hideAllRequest_(std::move(hideAllRequest)),
       fontColor_(ColorToInt(clWindowText)) {
+  // Before any label exists: with a screen reader listening, a label's first text builds its interface.
+  orlex::app::InstallPidWindowAccessibility();
   setObjectName("PidWnd");
   setWindowTitle("PidWnd");
   setFont(TahomaPixels(kFormFontPixels));
@@ -93,7 +95,6 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
   // With a name of its own the label skips the accessibility update that every text change would
   // otherwise cost, and values change many times a second; the PID's description replaces it, and a
   // screen reader reads the value itself (PidWindowAccessible.h).
-  orlex::app::InstallPidWindowAccessibility();
   value->setAccessibleName("value");
   value->setAlignment(Qt::AlignCenter);
   value->setFont(TahomaPixels(kLabelFontPixels));

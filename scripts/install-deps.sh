@@ -10,6 +10,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick
   fonts-liberation fonts-dejavu-core
   locales procps
+  qt6-gtk-platformtheme python3-pyatspi at-spi2-core dbus-daemon dbus-x11
 )
 
 missing=()

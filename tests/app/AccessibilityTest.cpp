@@ -74,6 +74,7 @@ TEST(PidWindowAccessibility, ValueReadsTheValueAndWindowItsDescription) {
   window.show();
   window.UpdateValue("2906");
   EXPECT_EQ(Name(&window), "Engine Speed");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
   EXPECT_EQ(Name(window.value), "2906");
   QAccessibleInterface* value = QAccessible::queryAccessibleInterface(window.value);
   EXPECT_EQ(value->text(QAccessible::Description), "Engine Speed");
