@@ -101,6 +101,10 @@ class TGridCellAccessible : public QAccessibleInterface, public QAccessibleTable
   int rowExtent() const override { return 1; }
   QAccessibleInterface* table() const override { return parent(); }
 
+  const TCellGrid* Grid() const { return grid_; }
+  int Col() const { return col_; }
+  int Row() const { return row_; }
+
  private:
   TCellGridAccessible* Table() const {
     return dynamic_cast<TCellGridAccessible*>(QAccessible::queryAccessibleInterface(grid_));
@@ -192,11 +196,9 @@ QAccessibleInterface* TCellGridAccessible::child(int index) const {
 
 int TCellGridAccessible::indexOfChild(const QAccessibleInterface* child) const {
   const TCellGrid* grid = Grid();
-  if (!grid || !child) return -1;
-  for (auto it = cells_.constBegin(); it != cells_.constEnd(); ++it) {
-    if (QAccessible::accessibleInterface(it.value()) == child) return it.key();
-  }
-  return -1;
+  const auto* cell = dynamic_cast<const TGridCellAccessible*>(child);
+  if (!grid || !cell || cell->Grid() != grid || !cell->isValid()) return -1;
+  return cell->Row() * grid->ColCount() + cell->Col();
 }
 
 QAccessibleInterface* TCellGridAccessible::childAt(int x, int y) const {
