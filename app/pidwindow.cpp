@@ -122,6 +122,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
   SetThreshhold1->setObjectName("SetThreshhold1");
   EnableChecking1->setObjectName("EnableChecking1");
   orlex::app::AddKeyboardContextMenu(this);
+  QCoreApplication::instance()->installEventFilter(this);
 
   ColorBox = new QColorDialog(this);
   ColorBox->setObjectName("ColorBox");
@@ -258,6 +259,16 @@ bool TPidWnd::event(QEvent* event) {
   const bool result = QWidget::event(event);
   if (event->type() == QEvent::Move || event->type() == QEvent::Show) ApplyPendingOuterSize();
   return result;
+}
+
+bool TPidWnd::eventFilter(QObject* watched, QEvent* event) {
+  // A new desktop theme: a window with colours of its own hears of it only from the application.
+  // Theme colours are looked up again and the text kept readable on the face.
+  if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange) {
+    SetRole(this, QPalette::Window, ResolveColor(backgroundColor_));
+    ApplyTextColor();
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TPidWnd::resizeEvent(QResizeEvent* event) {

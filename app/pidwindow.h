@@ -63,8 +63,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void SetThreshhold1Click();
   void EnableChecking1Click();
 
-  QLabel* ptitle;
-  QLabel* value;
+  QLabel* ptitle = nullptr;
+  QLabel* value = nullptr;
   QMenu* PopupMenu1;
   QAction* HideAll1;
   QAction* SetGoodColor1;
@@ -79,6 +79,7 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Runs ColorBox; the chosen colour value, or false when cancelled or when the window went away

@@ -68,6 +68,19 @@ TEST(PidWindowTheme, LightThemeKeepsItsColoursAndChosenFontColoursStay) {
   EXPECT_EQ(window.ptitle->palette().color(QPalette::WindowText), QColor(Qt::white));
 }
 
+TEST(PidWindowTheme, ThemeChangedWhileOpenKeepsTheTextReadable) {
+  const TPaletteGuard light(LightThemePalette());
+  TPidWnd window(nullptr);
+  window.SetTexts("Engine Speed", "2906");
+  window.show();
+  // High contrast turns the caption-text face black and the window text white.
+  const TPaletteGuard highContrast(HighContrastPalette());
+  const QImage image = Grab(window);
+  const QRgb background = image.pixel(1, 1) | 0xFF000000u;
+  EXPECT_EQ(QColor(background), QApplication::palette().color(QPalette::HighlightedText));
+  EXPECT_GE(InkContrast(image, window.value->geometry(), background), 4.5);
+}
+
 TEST(PidWindowAccessibility, ValueReadsTheValueAndWindowItsDescription) {
   TPidWnd window(nullptr);
   window.SetTexts("Engine Speed", "--");
