@@ -1,6 +1,6 @@
 #include "app/OrlexApplication.h"
 
-#include "app/ExceptionHook.h"
+#include "app/core/ExceptionHook.h"
 
 TOrlexApplication::TOrlexApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

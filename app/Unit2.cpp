@@ -13,9 +13,9 @@
 #include <QSlider>
 #include <QTimer>
 
-#include "app/ExceptionHook.h"
 #include "app/KeyboardContextMenu.h"
-#include "app/PidGridSetup.h"
+#include "app/core/ExceptionHook.h"
+#include "app/core/PidGridSetup.h"
 #include "app/debugform.h"
 #include "platform/AnsiText.h"
 #include "platform/AppPaths.h"

@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "app/DebugListing.h"
-#include "app/EventLog.h"
-#include "app/PidRegistry.h"
-#include "app/PidWindowPlacement.h"
-#include "app/RegistryHost.h"
-#include "app/SettingsFile.h"
+#include "app/core/DebugListing.h"
+#include "app/core/EventLog.h"
+#include "app/core/PidRegistry.h"
+#include "app/PidWindowCascade.h"
+#include "app/core/RegistryHost.h"
+#include "app/core/SettingsFile.h"
 #include "app/debugform.h"
 #include "grid/CellGrid.h"
 

@@ -1,7 +1,7 @@
 // The main window's side of packet handling: message dispatch and the operations INIT processing and
 // PID packets call, delegated to the slot layout, the settings file and the PID windows.
-#include "app/FeedIntake.h"
-#include "app/SlotLayout.h"
+#include "app/core/FeedIntake.h"
+#include "app/core/SlotLayout.h"
 #include "app/pidwindow.h"
 #include "app/Unit2.h"
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "app/DebugListing.h"
+#include "app/core/DebugListing.h"
 
 class QPlainTextEdit;
 

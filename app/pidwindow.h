@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "app/PidWindowBase.h"
-#include "grid/GridColor.h"
+#include "app/core/PidWindowBase.h"
+#include "grid/core/GridColor.h"
 
 class QAction;
 class QColorDialog;

@@ -10,10 +10,10 @@
 #include <random>
 #include <string>
 
-#include "app/PidGridSetup.h"
-#include "app/PidRegistry.h"
-#include "app/SlotLayout.h"
-#include "grid/CellGridBase.h"
+#include "app/core/PidGridSetup.h"
+#include "app/core/PidRegistry.h"
+#include "app/core/SlotLayout.h"
+#include "grid/core/CellGridBase.h"
 #include "tests/support/NullPidWindow.h"
 
 namespace {

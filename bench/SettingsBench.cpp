@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "app/PidRegistry.h"
-#include "app/PidWindowLayout.h"
-#include "app/SettingsFile.h"
-#include "grid/CellGridBase.h"
+#include "app/core/PidRegistry.h"
+#include "app/core/PidWindowLayout.h"
+#include "app/core/SettingsFile.h"
+#include "grid/core/CellGridBase.h"
 #include "tests/support/NullPidWindow.h"
 
 namespace {

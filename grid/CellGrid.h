@@ -19,12 +19,12 @@
 #include <unordered_set>
 #include <vector>
 
-#include "grid/CellGridBase.h"
-#include "grid/CellStyle.h"
-#include "grid/DragDropSettings.h"
-#include "grid/GridHelpers.h"
-#include "grid/GridNavigation.h"
-#include "grid/GridSizing.h"
+#include "grid/core/CellGridBase.h"
+#include "grid/core/CellStyle.h"
+#include "grid/core/DragDropSettings.h"
+#include "grid/DropArrows.h"
+#include "grid/core/GridNavigation.h"
+#include "grid/core/GridSizing.h"
 #include "grid/TextCanvas.h"
 
 class QPainter;

@@ -14,7 +14,7 @@
 
 #include "grid/CellGrid.h"
 #include "grid/CellGridAccessible.h"
-#include "grid/CellStyle.h"
+#include "grid/core/CellStyle.h"
 
 // Navigation state that only this file touches.
 struct TCellGrid::TNavState {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "grid/CellGrid.h"
-#include "grid/CellText.h"
+#include "grid/core/CellText.h"
 #include "platform/AnsiText.h"
 
 // ---- Width and height lists ----

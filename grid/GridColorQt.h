@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QPalette>
 
-#include "grid/GridColor.h"
+#include "grid/core/GridColor.h"
 
 // The Qt colour of a grid colour. System colours are looked up in the palette (button face ->
 // Button, highlight -> Highlight, highlight text -> HighlightedText, window text -> WindowText,

@@ -14,8 +14,8 @@
 #include <string>
 #include <tuple>
 
-#include "grid/GridTypes.h"
-#include "grid/TextLayout.h"
+#include "grid/core/GridTypes.h"
+#include "grid/core/TextLayout.h"
 
 class QPainter;
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "grid/GridColor.h"
+#include "grid/core/GridColor.h"
 
 namespace orlex::grid {
 

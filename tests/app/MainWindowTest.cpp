@@ -22,7 +22,7 @@
 #include <iterator>
 #include <memory>
 
-#include "app/ExceptionHook.h"
+#include "app/core/ExceptionHook.h"
 #include "app/Unit2.h"
 #include "app/debugform.h"
 #include "platform/ProcessEnd.h"

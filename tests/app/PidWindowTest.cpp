@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "app/FontColorDialog.h"
-#include "app/PidRegistry.h"
-#include "app/PidWindowPlacement.h"
-#include "app/SettingsFile.h"
-#include "support/LocaleGuard.h"
+#include "app/core/PidRegistry.h"
+#include "app/PidWindowCascade.h"
+#include "app/core/SettingsFile.h"
+#include "tests/support/LocaleGuard.h"
 
 namespace {
 
@@ -427,7 +427,7 @@ std::unique_ptr<PidRecord> Record(QWidget* owner, const char* key, const char* d
 
 TPidWnd& WindowOf(const PidRecord& record) { return *static_cast<TPidWnd*>(record.Window.get()); }
 
-TEST(PidWindowPlacement, CascadeOn768OpensANewColumnAndSetsTheTexts) {
+TEST(PidWindowCascade, CascadeOn768OpensANewColumnAndSetsTheTexts) {
   QWidget owner;
   TPidWindowCascade cascade;
   cascade.RestartCascade();

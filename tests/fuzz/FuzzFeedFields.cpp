@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/FeedPackets.h"
+#include "app/core/FeedPackets.h"
 
 namespace {
 void Check(bool condition) {

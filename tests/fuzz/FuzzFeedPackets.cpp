@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/FeedIntake.h"
+#include "app/core/FeedIntake.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <variant>
 
 #include "platform/FeedFrame.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/PidWindowBase.h"
+#include "app/core/PidWindowBase.h"
 
 // A PID window that does nothing: a hidden window with checking off and default settings. Tests and
 // benchmarks derive from it and override only what they watch.

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/FeedFrame.h"
-#include "support/FakeFeedDisplay.h"
-#include "support/TempDir.h"
+#include "tests/support/FakeFeedDisplay.h"
+#include "tests/support/TempDir.h"
 
 extern char** environ;
 

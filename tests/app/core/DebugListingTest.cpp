@@ -1,4 +1,4 @@
-#include "app/DebugListing.h"
+#include "app/core/DebugListing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/EventLog.h"
+#include "app/core/EventLog.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/PidRegistry.h"
-#include "app/RegistryHost.h"
+#include "app/core/PidRegistry.h"
+#include "app/core/RegistryHost.h"
 
 struct TFakeProcessEnd {
   std::string box;

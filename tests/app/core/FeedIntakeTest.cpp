@@ -1,4 +1,4 @@
-#include "app/FeedIntake.h"
+#include "app/core/FeedIntake.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

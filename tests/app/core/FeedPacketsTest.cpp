@@ -1,4 +1,4 @@
-#include "app/FeedPackets.h"
+#include "app/core/FeedPackets.h"
 
 #include <gtest/gtest.h>
 

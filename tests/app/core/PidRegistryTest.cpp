@@ -1,4 +1,4 @@
-#include "app/PidRegistry.h"
+#include "app/core/PidRegistry.h"
 
 #include <gtest/gtest.h>
 

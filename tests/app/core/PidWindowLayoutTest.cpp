@@ -1,4 +1,4 @@
-#include "app/PidWindowLayout.h"
+#include "app/core/PidWindowLayout.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/SettingsFile.h"
+#include "app/core/SettingsFile.h"
 
 namespace {
 

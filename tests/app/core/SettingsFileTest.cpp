@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "app/core/SettingsFile.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,9 +11,9 @@
 #include <vector>
 #include <string>
 
-#include "app/PidRegistry.h"
-#include "grid/CellGridBase.h"
-#include "support/LocaleGuard.h"
+#include "app/core/PidRegistry.h"
+#include "grid/core/CellGridBase.h"
+#include "tests/support/LocaleGuard.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/SlotLayout.h"
+#include "app/core/SlotLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/PidRegistry.h"
-#include "app/SettingsSource.h"
-#include "grid/core/SystemGrid.h"
-#include "support/NullPidWindow.h"
+#include "app/core/PidRegistry.h"
+#include "app/core/SettingsSource.h"
+#include "tests/grid/core/SystemGrid.h"
+#include "tests/support/NullPidWindow.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <tuple>
 #include <vector>
 
-#include "grid/CellGridBase.h"
-#include "grid/CellStyle.h"
-#include "grid/core/SystemGrid.h"
+#include "grid/core/CellGridBase.h"
+#include "grid/core/CellStyle.h"
+#include "tests/grid/core/SystemGrid.h"
 
 namespace {
 

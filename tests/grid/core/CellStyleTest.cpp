@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "grid/CellStyle.h"
-#include "grid/core/SystemGrid.h"
+#include "grid/core/CellStyle.h"
+#include "tests/grid/core/SystemGrid.h"
 
 namespace {
 

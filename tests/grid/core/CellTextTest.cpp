@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "grid/CellText.h"
+#include "grid/core/CellText.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <utility>
 
-#include "grid/GridNavigation.h"
+#include "grid/core/GridNavigation.h"
 
 namespace {
 

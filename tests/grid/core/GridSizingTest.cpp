@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/GridSizing.h"
+#include "grid/core/GridSizing.h"
 
 namespace {
 

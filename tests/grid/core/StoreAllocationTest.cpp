@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "grid/CellStyle.h"
-#include "grid/core/SystemGrid.h"
+#include "grid/core/CellStyle.h"
+#include "tests/grid/core/SystemGrid.h"
 
 namespace {
 std::atomic<long> allocations{0};

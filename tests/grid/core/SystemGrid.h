@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/CellGridBase.h"
+#include "grid/core/CellGridBase.h"
 
 // The grid as the main window's form configures it: 6 x 21, one header row, no fixed column.
 inline void ConfigureSystemGrid(TCellGridBase& grid) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/TextLayout.h"
+#include "grid/core/TextLayout.h"
 
 namespace {
 

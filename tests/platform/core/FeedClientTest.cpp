@@ -12,8 +12,8 @@
 
 #include "platform/FeedFrame.h"
 #include "platform/FeedPath.h"
-#include "support/FakeFeedDisplay.h"
-#include "support/TempDir.h"
+#include "tests/support/FakeFeedDisplay.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

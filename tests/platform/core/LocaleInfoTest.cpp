@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/LocaleGuard.h"
+#include "tests/support/LocaleGuard.h"
 
 namespace {
 

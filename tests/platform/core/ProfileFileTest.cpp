@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "support/LocaleGuard.h"
+#include "tests/support/LocaleGuard.h"
 
 namespace {
 

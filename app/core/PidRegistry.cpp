@@ -1,0 +1,97 @@
+#include "app/core/PidRegistry.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+// PidCount is never above the table's size, but a loop must not trust that: a bad count would
+// walk off the end of the slots.
+int LastUsedSlot(int pidCount) { return std::clamp(pidCount, 0, TPidTable::kSlots); }
+
+}  // namespace
+
+PidRecord* TPidTable::Record(int n) const {
+  if (n < 1 || n > kSlots) {
+    return nullptr;
+  }
+  return slots_[static_cast<std::size_t>(n)].get();
+}
+
+void TPidTable::Put(int n, std::unique_ptr<PidRecord> record) {
+  if (n < 1 || n > kSlots) {
+    throw std::out_of_range("PID slot out of range");
+  }
+  slots_[static_cast<std::size_t>(n)] = std::move(record);
+  keyIndexValid_ = false;
+}
+
+void TPidTable::Clear() {
+  keyIndexValid_ = false;
+  // Move each record out before it dies: a window's destructor may let pending messages run, and
+  // those must not find a half-destroyed record in the table.
+  for (auto& slot : slots_) {
+    std::unique_ptr<PidRecord> doomed = std::move(slot);
+  }
+}
+
+// Slots inside PidCount can still be empty while an INIT packet is being built (a message handled
+// in the middle of it sees the new count before every record exists), hence the checks.
+template <typename Fn>
+static void ForEachWindow(const TPidTable& table, Fn fn) {
+  const int last = LastUsedSlot(table.PidCount);
+  for (int n = 1; n <= last; ++n) {
+    PidRecord* record = table.Record(n);
+    if (record != nullptr && record->Window) {
+      fn(*record->Window);
+    }
+  }
+}
+
+void TPidTable::HideAll() {
+  ForEachWindow(*this, [](TPidWindowBase& w) { w.HidePidWindow(); });
+}
+
+void TPidTable::ShowAll() {
+  ForEachWindow(*this, [](TPidWindowBase& w) { w.ShowPidWindow(); });
+}
+
+void TPidTable::DisableChecking() {
+  ForEachWindow(*this, [](TPidWindowBase& w) { w.SetCheckingEnabled(false); });
+}
+
+void TPidTable::EnableChecking() {
+  ForEachWindow(*this, [](TPidWindowBase& w) { w.SetCheckingEnabled(true); });
+}
+
+void TPidTable::RebuildKeyIndex() {
+  keyIndex_.clear();
+  for (int n = 1; n <= kSlots; ++n) {
+    if (const PidRecord* record = Record(n)) {
+      keyIndex_[record->Key].push_back(n);
+    }
+  }
+  keyIndexValid_ = true;
+}
+
+// A PID packet updates some 60 keys; an index spares comparing each with every registered key.
+void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
+  if (!keyIndexValid_) {
+    RebuildKeyIndex();
+  }
+  const auto found = keyIndex_.find(key);
+  if (found == keyIndex_.end()) {
+    return;
+  }
+  const int last = LastUsedSlot(PidCount);
+  for (int n : found->second) {
+    if (n > last) {
+      break;
+    }
+    PidRecord* record = Record(n);
+    if (record != nullptr && record->Key == key) {
+      record->Value = value;
+    }
+  }
+}

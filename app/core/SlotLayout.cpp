@@ -1,0 +1,112 @@
+#include "app/core/SlotLayout.h"
+
+#include <array>
+#include <charconv>
+#include <stdexcept>
+
+TColor HexToColor(const std::string& hex) {
+  if (hex.size() != 6) throw std::invalid_argument("not a six-digit hex colour: " + hex);
+  TColor color = 0;
+  for (int i = 0; i < 3; ++i) {
+    unsigned component = 0;
+    const char* first = hex.data() + 2 * i;
+    const auto [end, ec] = std::from_chars(first, first + 2, component, 16);
+    if (ec != std::errc() || end != first + 2) throw std::invalid_argument("not a six-digit hex colour: " + hex);
+    color |= TColor(component) << (8 * i);
+  }
+  return color;
+}
+
+bool IsSlotCell(const TCellGridBase& grid, int col, int row) {
+  bool slotColumn = false;
+  for (int c : kSlotColumns) slotColumn = slotColumn || c == col;
+  return slotColumn && col + 1 < grid.ColCount() && row >= 1 && row < grid.RowCount();
+}
+
+void ResetGrid(TCellGridBase& grid, TPidTable& table) {
+  for (int c = 0; c < grid.ColCount(); ++c)
+    for (int r = 1; r < grid.RowCount(); ++r) {
+      grid.SetCells(c, r, "");
+      grid.SetObjects(c, r, 0);
+    }
+  table.Clear();
+  const TColor valueColor = HexToColor(kValueColumnColor);
+  const TColor descriptionColor = HexToColor(kDescriptionColumnColor);
+  for (int c : {1, 3, 5}) grid.SetColumnColor(c, valueColor);
+  for (int c : {0, 2, 4}) grid.SetColumnColor(c, descriptionColor);
+}
+
+void RestoreGridPosition(TCellGridBase& grid, TPidTable& table, const TSettingsSource* settings, int n) {
+  PidRecord* pid = table.Record(n);
+  if (!pid) return;
+  int xpos = -1, ypos = -1, id = -1;
+  if (settings) {
+    xpos = settings->ReadInteger(pid->Key, "XPOS", -1);
+    ypos = settings->ReadInteger(pid->Key, "YPOS", -1);
+    id = settings->ReadInteger(pid->Key, "ID", -1);
+  }
+  // A position outside the slot area (a damaged or hand-edited file) counts as none saved, so it can
+  // never write outside the grid, into the header row or at negative indexes.
+  if (xpos == -1 || ypos == -1 || id == -1 || !IsSlotCell(grid, xpos, ypos)) {
+    pid->NeedsPlacement = true;
+    return;
+  }
+  pid->NeedsPlacement = false;
+  grid.SetCells(xpos, ypos, pid->Description);
+  grid.SetCells(xpos + 1, ypos, pid->Value);
+  // The saved number, not the PID's current ID: the next refresh fills the slot with whichever PID
+  // carries that number.
+  grid.SetObjects(xpos, ypos, id);
+  grid.SetObjects(xpos + 1, ypos, id);
+}
+
+TGridSlot FindFreeSlot(const TCellGridBase& grid) {
+  for (int c : kSlotColumns) {
+    if (c + 1 >= grid.ColCount()) break;
+    for (int r = 1; r < grid.RowCount(); ++r)
+      if (grid.Objects(c, r) == 0) return {c, r};
+  }
+  return {};
+}
+
+void PlaceUnplacedPids(TCellGridBase& grid, TPidTable& table,
+                       const std::function<void(const std::string&)>& showMessage) {
+  for (int n = 1; n <= table.PidCount; ++n) {
+    PidRecord* pid = table.Record(n);
+    if (!pid || !pid->NeedsPlacement) continue;
+    const TGridSlot slot = FindFreeSlot(grid);
+    if (slot.Col == -1) {
+      // The box runs a nested loop that may handle the next INIT packet and rebuild the table, so
+      // nothing of the table is touched after it.
+      if (showMessage) showMessage(kNoRoomLeft);
+      return;
+    }
+    pid->NeedsPlacement = false;
+    grid.SetCells(slot.Col, slot.Row, pid->Description);
+    grid.SetCells(slot.Col + 1, slot.Row, pid->Value);
+    grid.SetObjects(slot.Col, slot.Row, pid->ID);
+    grid.SetObjects(slot.Col + 1, slot.Row, pid->ID);
+  }
+}
+
+void RefreshGridValues(TCellGridBase& grid, TPidTable& table) {
+  // The table's records once, in order, rather than a slot lookup per slot and PID.
+  std::array<PidRecord*, TPidTable::kSlots> pids{};
+  int count = 0;
+  for (int n = 1; n <= table.PidCount && n <= TPidTable::kSlots; ++n)
+    if (PidRecord* pid = table.Record(n)) pids[count++] = pid;
+
+  for (int c : kSlotColumns) {
+    if (c + 1 >= grid.ColCount()) break;
+    for (int r = 1; r < grid.RowCount(); ++r) {
+      const std::intptr_t tag = grid.Objects(c, r);
+      for (int i = 0; i < count; ++i) {
+        PidRecord* pid = pids[i];
+        if (pid->ID != tag) continue;
+        if (pid->Window) pid->Window->UpdateValue(pid->Value);
+        grid.SetCells(c, r, pid->Description);
+        grid.SetCells(c + 1, r, pid->Value);
+      }
+    }
+  }
+}
