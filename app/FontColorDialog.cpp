@@ -11,23 +11,25 @@
 
 #include "grid/GridColorQt.h"
 
+namespace orlex::app {
+
 namespace {
 
 struct TNamedColor {
   const char* name;
-  TColor color;
+  grid::TColor color;
 };
 
 constexpr std::array<TNamedColor, 16> kBasicColors{{
-    {"Black", clBlack}, {"Maroon", clMaroon}, {"Green", clGreen}, {"Olive", clOlive},
-    {"Navy", clNavy}, {"Purple", clPurple}, {"Teal", clTeal}, {"Gray", clGray},
-    {"Silver", clSilver}, {"Red", clRed}, {"Lime", clLime}, {"Yellow", clYellow},
-    {"Blue", clBlue}, {"Fuchsia", clFuchsia}, {"Aqua", clAqua}, {"White", clWhite},
+    {"Black", grid::clBlack}, {"Maroon", grid::clMaroon}, {"Green", grid::clGreen}, {"Olive", grid::clOlive},
+    {"Navy", grid::clNavy}, {"Purple", grid::clPurple}, {"Teal", grid::clTeal}, {"Gray", grid::clGray},
+    {"Silver", grid::clSilver}, {"Red", grid::clRed}, {"Lime", grid::clLime}, {"Yellow", grid::clYellow},
+    {"Blue", grid::clBlue}, {"Fuchsia", grid::clFuchsia}, {"Aqua", grid::clAqua}, {"White", grid::clWhite},
 }};
 
-QIcon Swatch(TColor color) {
+QIcon Swatch(grid::TColor color) {
   QPixmap pixmap(16, 16);
-  pixmap.fill(ColorToQColor(color, QApplication::palette()));
+  pixmap.fill(grid::ColorToQColor(color, QApplication::palette()));
   return QIcon(pixmap);
 }
 
@@ -41,7 +43,7 @@ TFontColorDialog::TFontColorDialog(QWidget* parent) : QDialog(parent) {
   colorPart_ = new QComboBox(this);
   colorPart_->setObjectName("Color");
   for (const TNamedColor& basic : kBasicColors) {
-    colorPart_->addItem(Swatch(basic.color), basic.name, ColorToInt(basic.color));
+    colorPart_->addItem(Swatch(basic.color), basic.name, grid::ColorToInt(basic.color));
   }
   auto* colorRow = new QFormLayout;
   colorRow->addRow("Color:", colorPart_);
@@ -64,10 +66,12 @@ void TFontColorDialog::SetCurrentColor(int colorValue) {
     // A colour outside the list (an RGB mix or a system colour) stays choosable as "Custom".
     const int custom = colorPart_->findText("Custom");
     if (custom >= 0) colorPart_->removeItem(custom);
-    colorPart_->addItem(Swatch(IntToColor(colorValue)), "Custom", colorValue);
+    colorPart_->addItem(Swatch(grid::IntToColor(colorValue)), "Custom", colorValue);
     index = colorPart_->count() - 1;
   }
   colorPart_->setCurrentIndex(index);
 }
 
 int TFontColorDialog::CurrentColor() const { return colorPart_->currentData().toInt(); }
+
+}  // namespace orlex::app

@@ -6,6 +6,8 @@
 class QComboBox;
 class QFontDialog;
 
+namespace orlex::app {
+
 // A font dialog that also chooses the text colour, as the desktop's common font dialog does: Qt's
 // own font dialog has no colour, so it is embedded here beside a colour list of the sixteen basic
 // colours (and the current colour when it is none of them).
@@ -28,3 +30,5 @@ class TFontColorDialog : public QDialog {
   QFontDialog* fontPart_;
   QComboBox* colorPart_;
 };
+
+}  // namespace orlex::app

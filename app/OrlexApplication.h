@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+namespace orlex::app {
+
 // The application object. Every event passes through notify(), so errors that escape any widget,
 // timer, socket or menu handler end up at the application's exception hook instead of ending the
 // process.
@@ -12,3 +14,5 @@ class TOrlexApplication : public QApplication {
   TOrlexApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 };
+
+}  // namespace orlex::app

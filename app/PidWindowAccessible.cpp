@@ -30,7 +30,7 @@ class TPidValueAccessible : public QAccessibleWidget {
 
 QAccessibleInterface* CreatePidValueInterface(const QString& className, QObject* object) {
   // The window itself: a window (a plain widget would be a filler), named by its caption.
-  if (className == QLatin1String("TPidWnd")) return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+  if (className == QLatin1String(TPidWnd::staticMetaObject.className())) return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
   if (className != QLatin1String("QLabel") || object->objectName() != QLatin1String("value")) return nullptr;
   auto* label = static_cast<QLabel*>(object);
   if (!qobject_cast<TPidWnd*>(label->parentWidget())) return nullptr;

@@ -7,6 +7,8 @@
 #include "app/core/PidWindowLayout.h"
 #include "app/pidwindow.h"
 
+namespace orlex::app {
+
 void TPidWindowCascade::CascadePidWindow(const PidRecord& pid) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   CascadePidWindow(pid, screen != nullptr ? screen->geometry().size() : QSize(1024, 768));
@@ -33,3 +35,5 @@ void LoadPidWindowSettings(const TSettingsSource* settings, const PidRecord& pid
   window->Setup(pid.Description, "--", s.Top, s.Left, mainWindow, s.Threshold, s.GoodColor, s.BadColor,
                 s.CheckingEnabled, s.FontSize, s.FontColor, s.FontName, s.Width, s.Height);
 }
+
+}  // namespace orlex::app

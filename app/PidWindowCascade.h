@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QWidget>
 
+namespace orlex::app {
+
 class PidRecord;
 class TSettingsSource;
 
@@ -25,3 +27,5 @@ class TPidWindowCascade {
 // Applies the settings saved for the PID's key through Setup (every missing one at its default).
 // With no settings file open (`settings` nullptr) the window is left as it is.
 void LoadPidWindowSettings(const TSettingsSource* settings, const PidRecord& pid, QWidget* mainWindow);
+
+}  // namespace orlex::app

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <csignal>
 
+namespace orlex::app {
+
 namespace {
 
 int pipeFds[2] = {-1, -1};
@@ -55,3 +57,5 @@ void TTerminationSignals::OnReadable() {
   const ssize_t n = read(pipeFds[0], bytes, sizeof bytes);
   if (n > 0) emit Received(bytes[n - 1]);
 }
+
+}  // namespace orlex::app

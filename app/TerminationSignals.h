@@ -4,6 +4,8 @@
 
 class QSocketNotifier;
 
+namespace orlex::app {
+
 // SIGTERM, SIGINT and SIGHUP (end of session, Ctrl+C, a closed terminal) as a Qt signal on the main
 // thread: the C handler only writes a byte into a pipe, the event loop reads it. The main window
 // closes through its usual path, so the settings are saved.
@@ -24,3 +26,5 @@ class TTerminationSignals : public QObject {
 
   QSocketNotifier* notifier_ = nullptr;
 };
+
+}  // namespace orlex::app

@@ -21,6 +21,8 @@
 #include "platform/AppPaths.h"
 #include "platform/ProcessEnd.h"
 
+namespace orlex::app {
+
 namespace {
 
 enum TAnchor { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
@@ -91,14 +93,14 @@ void TForm2::CreateControls() {
   client->installEventFilter(this);
   setCentralWidget(client);
 
-  pidgrid = new TCellGrid(client);
+  pidgrid = new grid::TCellGrid(client);
   pidgrid->setObjectName("pidgrid");
   ConfigurePidGrid(*pidgrid);
   pidgrid->SetDefaultColWidth(128);
   pidgrid->SetFixedColWidth(128);
   pidgrid->SetFixedRowHeight(22);
   pidgrid->SetCtl3D(false);
-  pidgrid->ScrollBars = ssBoth;
+  pidgrid->ScrollBars = grid::ssBoth;
   // Slots are rearranged by dragging description cells; the grid arms a drag on its current cell.
   pidgrid->DragDropSettings.OleDropSource = true;
   pidgrid->EnhRowColMove = false;
@@ -106,7 +108,7 @@ void TForm2::CreateControls() {
   // The window's resize reaches FormResize through the grid, after the controls are laid out.
   pidgrid->SetOwnerWindow(this);
   pidgrid->OnOwnerResize = [this] { FormResize(); };
-  pidgrid->OnMouseDown = [this](TCellGrid& sender, TMouseButton button, TShiftState shift, int x, int y) {
+  pidgrid->OnMouseDown = [this](grid::TCellGrid& sender, grid::TMouseButton button, grid::TShiftState shift, int x, int y) {
     pidgridMouseDown(sender, button, shift, x, y);
   };
 
@@ -241,7 +243,7 @@ void TForm2::Timer1Timer() {
 }
 
 void TForm2::ShowPIDWindow1Click() {
-  TCellGridBase& grid = Grid();
+  grid::TCellGridBase& grid = Grid();
   const auto tag = grid.Objects(grid.Col(), grid.Row());
   if (tag == 0 || tag < 1 || tag > TPidTable::kSlots) return;
   PidRecord* record = table_.Record(static_cast<int>(tag));
@@ -261,7 +263,7 @@ void TForm2::Button1Click() {
   debugfrm_->activateWindow();
 }
 
-void TForm2::pidgridMouseDown(TCellGrid&, TMouseButton, TShiftState, int, int) {}
+void TForm2::pidgridMouseDown(grid::TCellGrid&, grid::TMouseButton, grid::TShiftState, int, int) {}
 
 void TForm2::AppException(const std::exception& error) { WriteLog(error.what()); }
 
@@ -290,3 +292,5 @@ void TForm2::FailAndEnd(const std::string& boxText) {
   ShowMessage(boxText);
   orlex::EndProcess();
 }
+
+}  // namespace orlex::app

@@ -23,6 +23,7 @@ class QPushButton;
 class QSlider;
 class QTimer;
 
+namespace orlex::app {
 
 // The main window: the PID grid, the status line, the zoom track bar, the menus, the watchdog, and
 // the receiver of every Feed message. It owns all application state.
@@ -30,12 +31,6 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   Q_OBJECT
 
  public:
-  // Feed messages by number.
-  static constexpr std::uint32_t WM_COPYDATA = 0x4A;
-  static constexpr std::uint32_t WM_HIDEALLPIDS = 0x464;
-  static constexpr std::uint32_t WM_DISABLECHECKING = 0x465;
-  static constexpr std::uint32_t WM_ENABLECHECKING = 0x466;
-
   static constexpr int kClientWidth = 790;
   static constexpr int kClientHeight = 592;
   static constexpr int kWatchdogLimit = 16;
@@ -46,7 +41,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   ~TForm2() override;
 
   // Controls, as the form creates them.
-  TCellGrid* pidgrid = nullptr;
+  grid::TCellGrid* pidgrid = nullptr;
   QLabel* Label1 = nullptr;
   QLabel* msgtxt = nullptr;
   QLabel* Label2 = nullptr;
@@ -78,7 +73,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   void HideAll1Click();
   void Button1Click();
   void DeleteINIFile1Click();
-  void pidgridMouseDown(TCellGrid& sender, TMouseButton button, TShiftState shift, int x, int y);
+  void pidgridMouseDown(grid::TCellGrid& sender, grid::TMouseButton button, grid::TShiftState shift, int x, int y);
   void AppException(const std::exception& error);
   void WriteLog(const std::string& message);
 
@@ -86,7 +81,7 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   Tdebugfrm* DebugWindow() const { return debugfrm_; }
   const TDebugListing& Listing() const { return listing_; }
   TPidTable& Table() { return table_; }
-  TCellGridBase& Grid() { return *pidgrid; }
+  grid::TCellGridBase& Grid() { return *pidgrid; }
   const std::string& LogPath() const { return log_.Path(); }
   const std::string& SettingsPath() const { return settings_.Path(); }
   const TSettingsSource* SettingsReader() const { return settings_.SettingsFile(); }
@@ -126,3 +121,5 @@ class TForm2 : public QMainWindow, public TRegistryHost {
   TPidWindowCascade cascade_;
   QPointer<Tdebugfrm> debugfrm_;
 };
+
+}  // namespace orlex::app

@@ -5,33 +5,23 @@
 #include "app/pidwindow.h"
 #include "app/Unit2.h"
 
+namespace orlex::app {
+
+// Every Feed message goes through the one dispatch of the intake; the handlers below are its entries
+// by name, for the main window's own callers.
 std::int32_t TForm2::FeedMessage(std::uint32_t msg, std::uint32_t data, const std::string& text) {
-  switch (msg) {
-    case WM_COPYDATA:
-      return WMCopyData(data, text);
-    case WM_HIDEALLPIDS:
-      WMHideAllPids();
-      return 0;
-    case WM_DISABLECHECKING:
-      WMDisableChecking();
-      return 0;
-    case WM_ENABLECHECKING:
-      WMEnableChecking();
-      return 0;
-    default:
-      return 0;
-  }
+  return DispatchFeedMessage(table_, *this, msg, data, text);
 }
 
 std::int32_t TForm2::WMCopyData(std::uint32_t kind, const std::string& text) {
-  return DispatchFeedMessage(table_, *this, WM_COPYDATA, kind, text);
+  return app::WMCopyData(table_, *this, kind, text);
 }
 
-void TForm2::WMHideAllPids() { DispatchFeedMessage(table_, *this, WM_HIDEALLPIDS, 0, {}); }
+void TForm2::WMHideAllPids() { FeedMessage(orlex::kMsgHideAll, 0, {}); }
 
-void TForm2::WMDisableChecking() { DispatchFeedMessage(table_, *this, WM_DISABLECHECKING, 0, {}); }
+void TForm2::WMDisableChecking() { FeedMessage(orlex::kMsgDisableChecking, 0, {}); }
 
-void TForm2::WMEnableChecking() { DispatchFeedMessage(table_, *this, WM_ENABLECHECKING, 0, {}); }
+void TForm2::WMEnableChecking() { FeedMessage(orlex::kMsgEnableChecking, 0, {}); }
 
 std::unique_ptr<TPidWindowBase> TForm2::CreatePidWindow() {
   return std::make_unique<TPidWnd>(this, [this] { WMHideAllPids(); });
@@ -44,21 +34,23 @@ void TForm2::CascadePidWindow(int n) {
 }
 
 void TForm2::LoadPidWindowSettings(int n) {
-  if (const PidRecord* pid = table_.Record(n)) ::LoadPidWindowSettings(settings_.SettingsFile(), *pid, this);
+  if (const PidRecord* pid = table_.Record(n)) app::LoadPidWindowSettings(settings_.SettingsFile(), *pid, this);
 }
 
-void TForm2::ResetGrid() { ::ResetGrid(*pidgrid, table_); }
+void TForm2::ResetGrid() { app::ResetGrid(*pidgrid, table_); }
 
-void TForm2::RestoreGridPosition(int n) { ::RestoreGridPosition(*pidgrid, table_, settings_.SettingsFile(), n); }
+void TForm2::RestoreGridPosition(int n) { app::RestoreGridPosition(*pidgrid, table_, settings_.SettingsFile(), n); }
 
 void TForm2::PlaceUnplacedPids() {
-  ::PlaceUnplacedPids(*pidgrid, table_, [this](const std::string& text) { ShowMessage(text); });
+  app::PlaceUnplacedPids(*pidgrid, table_, [this](const std::string& text) { ShowMessage(text); });
 }
 
-void TForm2::RefreshGridValues() { ::RefreshGridValues(*pidgrid, table_); }
+void TForm2::RefreshGridValues() { app::RefreshGridValues(*pidgrid, table_); }
 
 void TForm2::OpenSettingsFile() { settings_.OpenSettingsFile(); }
 
 void TForm2::SaveSettings() { settings_.SaveSettings(Grid(), table_); }
 
 void TForm2::DeleteINIFile1Click() { settings_.DeleteIniFile(); }
+
+}  // namespace orlex::app

@@ -6,6 +6,8 @@
 
 #include "platform/AnsiText.h"
 
+namespace orlex::app {
+
 Tdebugfrm::Tdebugfrm(const TDebugListing& listing, QWidget* parent)
     : QWidget(parent, Qt::Window), listing_(listing) {
   setObjectName("debugfrm");
@@ -60,3 +62,5 @@ void Tdebugfrm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   Memo1->setGeometry(rect());
 }
+
+}  // namespace orlex::app

@@ -8,6 +8,8 @@
 
 class QPlainTextEdit;
 
+namespace orlex::app {
+
 // The debug window: shows the debug listing. Hidden until the user asks for it; closing only hides it.
 // While hidden it does no work at all; while shown it adds new lines in batches, so a Feed sending
 // thousands of packets a second does not slow the display.
@@ -35,3 +37,5 @@ class Tdebugfrm : public QWidget {
   std::uint64_t shownUpTo_ = 0;
   QTimer flushTimer_;
 };
+
+}  // namespace orlex::app

@@ -15,6 +15,7 @@
 #include "platform/FeedPath.h"
 #include "platform/FeedServer.h"
 
+namespace orlex::app {
 namespace {
 
 int Refuse(const QString& text) {
@@ -35,7 +36,7 @@ long ResidentKiB() {
 
 // ORLEXGAUGES_STATS=1: once a second, paint passes of the grid and resident memory on standard error,
 // for measuring the display under a Feed.
-void StartStats(QObject* owner, const TCellGrid* grid) {
+void StartStats(QObject* owner, const grid::TCellGrid* grid) {
   auto* timer = new QTimer(owner);
   auto lastPasses = std::make_shared<std::uint64_t>(grid->PaintPassNumber());
   QObject::connect(timer, &QTimer::timeout, owner, [grid, lastPasses] {
@@ -48,8 +49,10 @@ void StartStats(QObject* owner, const TCellGrid* grid) {
 }
 
 }  // namespace
+}  // namespace orlex::app
 
 int main(int argc, char** argv) {
+  using namespace orlex::app;
   std::setlocale(LC_ALL, "");
   TOrlexApplication app(argc, argv);
   app.setApplicationName("Orlex Gauges");

@@ -22,6 +22,8 @@
 #include "platform/AnsiText.h"
 #include "platform/LocaleInfo.h"
 
+namespace orlex::app {
+
 namespace {
 
 constexpr int kClientWidth = 174;
@@ -52,7 +54,7 @@ QFont TahomaPixels(int pixels) {
 
 int ColorValue(const QColor& color) { return color.red() + 256 * color.green() + 65536 * color.blue(); }
 
-QColor ResolveColor(int colorValue) { return ColorToQColor(IntToColor(colorValue), QApplication::palette()); }
+QColor ResolveColor(int colorValue) { return grid::ColorToQColor(grid::IntToColor(colorValue), QApplication::palette()); }
 
 void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
   QPalette palette = widget->palette();
@@ -71,7 +73,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
       hideAllRequest_(std::move(hideAllRequest)),
-      fontColor_(ColorToInt(clWindowText)) {
+      fontColor_(grid::ColorToInt(grid::clWindowText)) {
   // Before any label exists: with a screen reader listening, a label's first text builds its interface.
   orlex::app::InstallPidWindowAccessibility();
   setObjectName("PidWnd");
@@ -284,7 +286,7 @@ void TPidWnd::SetBackground(int colorValue) {
   backgroundColor_ = colorValue;
   SetRole(this, QPalette::Window, ResolveColor(colorValue));
   // A theme font colour is re-checked against the new background; a chosen one never changes.
-  if (IsSystemColor(IntToColor(fontColor_))) ApplyTextColor();
+  if (grid::IsSystemColor(grid::IntToColor(fontColor_))) ApplyTextColor();
 }
 
 void TPidWnd::SetFontColor(int colorValue) {
@@ -294,7 +296,7 @@ void TPidWnd::SetFontColor(int colorValue) {
 
 void TPidWnd::ApplyTextColor() {
   const QColor color =
-      ReadableTextQColor(IntToColor(fontColor_), IntToColor(backgroundColor_), QApplication::palette());
+      grid::ReadableTextQColor(grid::IntToColor(fontColor_), grid::IntToColor(backgroundColor_), QApplication::palette());
   if (ptitle->palette().color(QPalette::WindowText) != color) SetRole(ptitle, QPalette::WindowText, color);
   if (value->palette().color(QPalette::WindowText) != color) SetRole(value, QPalette::WindowText, color);
 }
@@ -369,3 +371,5 @@ void TPidWnd::EnableChecking1Click() {
   // The action toggled its own mark before this runs; the flag follows the mark.
   checkingEnabled_ = EnableChecking1->isChecked();
 }
+
+}  // namespace orlex::app

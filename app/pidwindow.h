@@ -12,6 +12,9 @@ class QAction;
 class QColorDialog;
 class QLabel;
 class QMenu;
+
+namespace orlex::app {
+
 class TFontColorDialog;
 
 // The floating window of one PID: its description as caption and title, its value in large type, and
@@ -100,7 +103,7 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   bool checkingEnabled_ = false;
   int fontColor_;
   // The colour value the background was last given (the caption-text colour until one is chosen).
-  int backgroundColor_ = ColorToInt(clCaptionText);
+  int backgroundColor_ = grid::ColorToInt(grid::clCaptionText);
   QColor lastChosenColor_ = Qt::black;
   // An outer size asked for before the window manager had told the frame's size; applied once it has.
   int pendingOuterWidth_ = -1;
@@ -110,3 +113,5 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   std::string pendingValue_;
   bool valuePending_ = false;
 };
+
+}  // namespace orlex::app

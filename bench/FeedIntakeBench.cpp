@@ -11,6 +11,8 @@
 #include "app/core/FeedPackets.h"
 #include "tests/support/NullPidWindow.h"
 
+using namespace orlex::app;
+
 namespace {
 
 constexpr int kPids = 60;

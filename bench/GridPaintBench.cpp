@@ -9,6 +9,8 @@
 #include "grid/CellGrid.h"
 #include "tests/grid/SystemGridWidget.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 void ShowSystemGrid(TCellGrid& grid) {

@@ -16,6 +16,9 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/support/NullPidWindow.h"
 
+using namespace orlex::grid;
+using namespace orlex::app;
+
 namespace {
 std::atomic<long long> liveBytes{0};
 constexpr std::size_t kHeader = alignof(std::max_align_t);

@@ -13,6 +13,9 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/support/NullPidWindow.h"
 
+using namespace orlex::grid;
+using namespace orlex::app;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -12,6 +12,8 @@
 #include "grid/CellGridAccessible.h"
 #include "grid/GridColorQt.h"
 
+namespace orlex::grid {
+
 namespace {
 
 // Paint passes are spaced at least this far apart (about 60 a second at most).
@@ -350,3 +352,5 @@ void TCellGrid::OwnerResized() {
     }
   }
 }
+
+}  // namespace orlex::grid

@@ -29,6 +29,8 @@
 
 class QPainter;
 
+namespace orlex::grid {
+
 // Horizontal and vertical text inset used by painting and measuring.
 struct TCellTextMargin {
   int Horizontal = 2;
@@ -322,3 +324,5 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   QPointer<QWidget> owner_;
   QSize ownerSize_;
 };
+
+}  // namespace orlex::grid

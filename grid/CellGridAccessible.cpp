@@ -116,7 +116,7 @@ class TGridCellAccessible : public QAccessibleInterface, public QAccessibleTable
 };
 
 QAccessibleInterface* CreateGridInterface(const QString& className, QObject* object) {
-  if (className == QLatin1String("TCellGrid")) {
+  if (className == QLatin1String(TCellGrid::staticMetaObject.className())) {
     if (auto* grid = qobject_cast<TCellGrid*>(object)) return new TCellGridAccessible(grid);
   }
   return nullptr;
@@ -285,8 +285,6 @@ void NotifyAccessibleCountsChanged(TCellGrid& grid) {
   SendAccessibleEvent(event);
 }
 
-}  // namespace orlex::grid
-
 QString TCellGrid::AccessibleText(int col, int row) const {
   const std::string& text = CellText(col, row);
   if (text.empty()) return {};
@@ -296,3 +294,5 @@ QString TCellGrid::AccessibleText(int col, int row) const {
   if (kind == ctkHTML) return QTextDocumentFragment::fromHtml(shown).toPlainText();
   return shown;
 }
+
+}  // namespace orlex::grid

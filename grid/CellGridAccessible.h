@@ -8,9 +8,9 @@
 #include <QPointer>
 #include <functional>
 
-class TCellGrid;
-
 namespace orlex::grid {
+
+class TCellGrid;
 
 // Installs the factory that gives every TCellGrid its table interface (once per process; later calls
 // do nothing). The grid's constructor calls it.

@@ -16,6 +16,8 @@
 #include "grid/CellGridAccessible.h"
 #include "grid/core/CellStyle.h"
 
+namespace orlex::grid {
+
 // Navigation state that only this file touches.
 struct TCellGrid::TNavState {
   TGridState state = gsNormal;
@@ -656,3 +658,5 @@ bool TCellGrid::OfferWheelToParent(QWheelEvent* event) {
   }
   return false;
 }
+
+}  // namespace orlex::grid

@@ -5,6 +5,8 @@
 
 #include "grid/CellGrid.h"
 
+namespace orlex::grid {
+
 namespace {
 
 // Text layout flags of the cell alignments.
@@ -289,3 +291,5 @@ void TCellGrid::PaintHtmlText(const QString& text, QRect rect, bool wrap) {
   const unsigned flags = wrap ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE;
   canvas_.DrawText(text, rect, flags | DT_NOPREFIX | DT_EXPANDTABS);
 }
+
+}  // namespace orlex::grid

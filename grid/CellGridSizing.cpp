@@ -7,6 +7,8 @@
 #include "grid/core/CellText.h"
 #include "platform/AnsiText.h"
 
+namespace orlex::grid {
+
 // ---- Width and height lists ----
 
 void TCellGrid::SetDefaultColWidth(int width) {
@@ -285,3 +287,5 @@ void TCellGrid::UpdateScrollRanges() {
                                                            : Qt::ScrollBarAlwaysOff);
   SyncScrollBars();
 }
+
+}  // namespace orlex::grid

@@ -5,6 +5,8 @@
 
 #include "grid/GridColorQt.h"
 
+namespace orlex::grid {
+
 QPolygon TArrowWindow::ArrowPolygon(TArrowDirection direction) {
   switch (direction) {
     case adUp: return QPolygon({{5, 0}, {10, 5}, {7, 5}, {7, 9}, {3, 9}, {3, 5}, {0, 5}});
@@ -54,3 +56,5 @@ void TArrowWindows::SetArrowColor(TColor color) {
 void TArrowWindows::HideAll() {
   for (auto& w : windows_) w->hide();
 }
+
+}  // namespace orlex::grid

@@ -7,6 +7,8 @@
 
 #include "grid/core/GridColor.h"
 
+namespace orlex::grid {
+
 enum TArrowDirection : int { adUp = 0, adDown = 1, adRight = 2, adLeft = 3 };
 
 // One drop-indicator arrow: a small frameless top-level window owned by the grid, created hidden,
@@ -50,3 +52,5 @@ class TArrowWindows {
  private:
   std::array<std::unique_ptr<TArrowWindow>, 4> windows_;
 };
+
+}  // namespace orlex::grid

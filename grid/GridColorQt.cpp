@@ -2,6 +2,8 @@
 
 #include "grid/core/ReadableColor.h"
 
+namespace orlex::grid {
+
 QPalette::ColorRole SystemColorRole(std::uint8_t index) {
   switch (index) {
     case COLOR_WINDOW: return QPalette::Base;
@@ -57,3 +59,5 @@ QColor ReadableTextQColor(TColor text, TColor background, const QPalette& palett
   if (IsSystemColor(text) && drawn == resolve(text)) return ColorToQColor(text, palette);
   return ColorToQColor(drawn, palette);
 }
+
+}  // namespace orlex::grid

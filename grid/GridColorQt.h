@@ -5,9 +5,11 @@
 
 #include "grid/core/GridColor.h"
 
+namespace orlex::grid {
+
 // The Qt colour of a grid colour. System colours are looked up in the palette (button face ->
 // Button, highlight -> Highlight, highlight text -> HighlightedText, window text -> WindowText,
-// window -> Base, caption text -> WindowText, info background -> ToolTipBase, the others by the
+// window -> Base, caption text -> HighlightedText, info background -> ToolTipBase, the others by the
 // nearest role); RGB colours are taken as they are. clNone yields a transparent colour, so a
 // missing colour never paints.
 QColor ColorToQColor(TColor color, const QPalette& palette);
@@ -18,3 +20,5 @@ QColor ReadableTextQColor(TColor text, TColor background, const QPalette& palett
 
 // The palette role that stands for system colour number `index`.
 QPalette::ColorRole SystemColorRole(std::uint8_t index);
+
+}  // namespace orlex::grid

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace orlex::grid {
+
 namespace {
 
 constexpr std::size_t kFontCacheLimit = 64;
@@ -132,3 +134,5 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   painter_->restore();
   return static_cast<int>(placement.visibleCount) * lineHeight;
 }
+
+}  // namespace orlex::grid

@@ -19,6 +19,8 @@
 
 class QPainter;
 
+namespace orlex::grid {
+
 // One cached font with its metrics.
 struct TCanvasFont {
   QFont font;
@@ -68,3 +70,5 @@ class TTextCanvas {
   QColor textColor_ = Qt::black;
   std::size_t fontsBuilt_ = 0;
 };
+
+}  // namespace orlex::grid

@@ -11,6 +11,8 @@
 
 namespace orlex {
 
+// The Feed's message numbers, the one table of them: copy-data (data = packet kind, payload = packet
+// text) and the three bare control messages.
 inline constexpr uint32_t kMsgCopyData = 0x4A;
 inline constexpr uint32_t kMsgHideAll = 0x464;
 inline constexpr uint32_t kMsgDisableChecking = 0x465;

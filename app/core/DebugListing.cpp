@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace orlex::app {
+
 TDebugListing::TDebugListing(std::size_t maxLines, std::size_t maxBytes)
     : maxLines_(maxLines == 0 ? 1 : maxLines), maxBytes_(maxBytes) {}
 
@@ -27,3 +29,5 @@ TDebugListing::TUpdate TDebugListing::Since(std::uint64_t shownUpTo) const {
   update.lines.assign(lines_.begin() + static_cast<std::ptrdiff_t>(shownUpTo - first), lines_.end());
   return update;
 }
+
+}  // namespace orlex::app

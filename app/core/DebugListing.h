@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace orlex::app {
+
 // The lines of the debug window, newest last. A Feed can send thousands of packets a second for
 // hours, so the listing keeps only the newest lines (and a bounded number of bytes, since a single
 // packet text may be megabytes long). Appending only stores the line; the window pulls what is new
@@ -43,3 +45,5 @@ class TDebugListing {
   std::size_t bytes_ = 0;
   std::uint64_t total_ = 0;
 };
+
+}  // namespace orlex::app

@@ -5,6 +5,8 @@
 
 #include "platform/LocaleInfo.h"
 
+namespace orlex::app {
+
 TEventLog::TEventLog(std::string path, TClock clock) : path_(std::move(path)), clock_(std::move(clock)) {}
 
 std::string FormatLogLine(const std::tm& localTime, char timeSeparator, const std::string& message) {
@@ -27,3 +29,5 @@ void TEventLog::WriteLog(const std::string& message) const {
   std::fwrite(line.data(), 1, line.size(), file);
   std::fclose(file);
 }
+
+}  // namespace orlex::app

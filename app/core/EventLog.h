@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace orlex::app {
+
 // The log file: every error that no handler caught, one time-stamped line each. Each entry opens,
 // appends and closes the file, so it is on disk as soon as WriteLog returns.
 class TEventLog {
@@ -27,3 +29,5 @@ class TEventLog {
 
 // One log line with its CR LF, from a broken-down local time and a time separator.
 std::string FormatLogLine(const std::tm& localTime, char timeSeparator, const std::string& message);
+
+}  // namespace orlex::app

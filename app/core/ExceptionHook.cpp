@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+namespace orlex::app {
+
 namespace {
 
 TExceptionHook& Hook() {
@@ -37,3 +39,5 @@ bool DeliverGuarded(const std::function<bool()>& deliver) {
   }
   return false;
 }
+
+}  // namespace orlex::app

@@ -3,6 +3,8 @@
 #include <functional>
 #include <stdexcept>
 
+namespace orlex::app {
+
 // The silent abort: thrown to leave a handler quietly; the exception hook drops it without a log entry.
 class EAbort : public std::runtime_error {
  public:
@@ -17,3 +19,5 @@ void SetApplicationExceptionHook(TExceptionHook hook);
 // Runs one event delivery. An error escaping it goes to the hook and the delivery counts as not
 // handled (false); the program carries on with the next event.
 bool DeliverGuarded(const std::function<bool()>& deliver);
+
+}  // namespace orlex::app

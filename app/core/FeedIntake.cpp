@@ -6,6 +6,8 @@
 #include "app/core/FeedPackets.h"
 #include "app/core/PidInit.h"
 
+namespace orlex::app {
+
 int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view text) {
   std::vector<std::string>& fields = table.FieldList;
   SplitFields(text, fields);
@@ -62,18 +64,20 @@ int WMCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const 
 int DispatchFeedMessage(TPidTable& table, TRegistryHost& host, std::uint32_t msg, std::uint32_t data,
                         const std::string& text) {
   switch (msg) {
-    case kWmCopyData:
+    case kMsgCopyData:
       return WMCopyData(table, host, data, text);
-    case kWmHideAllPids:
+    case kMsgHideAll:
       table.HideAll();
       return 0;
-    case kWmDisableChecking:
+    case kMsgDisableChecking:
       table.DisableChecking();
       return 0;
-    case kWmEnableChecking:
+    case kMsgEnableChecking:
       table.EnableChecking();
       return 0;
     default:
       return 0;
   }
 }
+
+}  // namespace orlex::app

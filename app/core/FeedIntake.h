@@ -6,12 +6,9 @@
 
 #include "app/core/PidRegistry.h"
 #include "app/core/RegistryHost.h"
+#include "platform/FeedFrame.h"
 
-// Message numbers the Feed sends.
-inline constexpr std::uint32_t kWmCopyData = 0x4A;
-inline constexpr std::uint32_t kWmHideAllPids = 0x464;
-inline constexpr std::uint32_t kWmDisableChecking = 0x465;
-inline constexpr std::uint32_t kWmEnableChecking = 0x466;
+namespace orlex::app {
 
 // Packet kinds of a copy-data message.
 inline constexpr std::uint32_t kInitPacket = 0;
@@ -31,3 +28,5 @@ int WMCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const 
 // control messages; any other number is answered 0.
 int DispatchFeedMessage(TPidTable& table, TRegistryHost& host, std::uint32_t msg, std::uint32_t data,
                         const std::string& text);
+
+}  // namespace orlex::app

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace orlex::app {
+
 namespace {
 
 // Byte codes are compared unsigned: bytes 128 to 255 are ordinary characters, not blanks.
@@ -165,3 +167,5 @@ std::optional<TPidField> SplitPidField(std::string_view field) {
   }
   return TPidField{field.substr(0, comma), field.substr(comma + 1)};
 }
+
+}  // namespace orlex::app

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace orlex::app {
+
 inline constexpr char kFieldDelimiter = ';';
 inline constexpr char kFieldQuote = '"';
 // The INIT count that stands for a failed conversion.
@@ -43,3 +45,5 @@ struct TPidField {
   std::string_view Value;
 };
 std::optional<TPidField> SplitPidField(std::string_view field);
+
+}  // namespace orlex::app

@@ -10,6 +10,8 @@
 
 #include "app/core/FeedPackets.h"
 
+namespace orlex::app {
+
 namespace {
 
 // Builds PID number n (1-based) from its three fields and puts it into slot n. The record enters the
@@ -100,3 +102,5 @@ int ProcessInitPacket(TPidTable& table, TRegistryHost& host, std::string_view te
   table.InitDone = true;
   return 1;
 }
+
+}  // namespace orlex::app

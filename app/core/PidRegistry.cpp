@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+namespace orlex::app {
+
 namespace {
 
 // PidCount is never above the table's size, but a loop must not trust that: a bad count would
@@ -95,3 +97,5 @@ void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
     }
   }
 }
+
+}  // namespace orlex::app

@@ -10,6 +10,8 @@
 
 #include "app/core/PidWindowBase.h"
 
+namespace orlex::app {
+
 // One registered PID.
 class PidRecord {
  public:
@@ -61,3 +63,5 @@ class TPidTable {
   std::unordered_map<std::string, std::vector<int>, TKeyHash, std::equal_to<>> keyIndex_;
   bool keyIndexValid_ = false;
 };
+
+}  // namespace orlex::app

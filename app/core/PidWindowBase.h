@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace orlex::app {
+
 // What the registry, the slot layout and the settings file need from a PID's floating window.
 // TPidWnd implements it; window-free tests use fakes.
 
@@ -33,3 +35,5 @@ class TPidWindowBase {
   // Everything the settings file saves of the window.
   virtual TPidWindowSettings CurrentSettings() const = 0;
 };
+
+}  // namespace orlex::app

@@ -2,6 +2,8 @@
 
 #include "app/core/SettingsSource.h"
 
+namespace orlex::app {
+
 TCascadePlacement CascadeStep(bool first, int lastTop, int cascadeLeft, int width, int height, int screenWidth,
                               int screenHeight) {
   TCascadePlacement at;
@@ -44,3 +46,5 @@ TPidWindowSettings ReadPidWindowSettings(const TSettingsSource& source, const st
   s.FontName = source.ReadString(key, "FontName", "Arial");
   return s;
 }
+
+}  // namespace orlex::app

@@ -4,6 +4,8 @@
 
 #include "app/core/PidWindowBase.h"
 
+namespace orlex::app {
+
 class TSettingsSource;
 
 // Where the next PID window of an INIT packet goes: windows are stacked downward from the screen's
@@ -23,3 +25,5 @@ TCascadePlacement CascadeStep(bool first, int lastTop, int cascadeLeft, int widt
 // geometry -1 (left as it is), threshold -1.0, white good and bad colours, checking off, black
 // Arial 15 pt.
 TPidWindowSettings ReadPidWindowSettings(const TSettingsSource& source, const std::string& key);
+
+}  // namespace orlex::app

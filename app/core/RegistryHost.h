@@ -5,6 +5,8 @@
 
 #include "app/core/PidWindowBase.h"
 
+namespace orlex::app {
+
 // The operations packet handling and INIT processing call outside the registry. The main window
 // implements them; window-free tests use a fake that records the calls.
 class TRegistryHost {
@@ -37,3 +39,5 @@ class TRegistryHost {
   virtual void OpenSettingsFile() = 0;
   virtual void SaveSettings() = 0;
 };
+
+}  // namespace orlex::app

@@ -7,6 +7,8 @@
 #include "app/core/PidRegistry.h"
 #include "grid/core/CellGridBase.h"
 
+namespace orlex::app {
+
 namespace {
 
 // A font name always fits on one line; anything else would be cut there when read back.
@@ -41,7 +43,7 @@ void TSettingsFile::OpenSettingsFile() {
   if (std::filesystem::exists(path_, error)) settingsFile_ = std::make_unique<TSettingsReader>(path_);
 }
 
-void TSettingsFile::SaveSettings(const TCellGridBase& grid, const TPidTable& table) const {
+void TSettingsFile::SaveSettings(const grid::TCellGridBase& grid, const TPidTable& table) const {
   // Until an INIT packet has built the table there is nothing to save; writing would wipe every
   // arrangement the file holds.
   if (!table.InitDone) return;
@@ -88,3 +90,5 @@ void TSettingsFile::DeleteIniFile() {
   std::filesystem::remove(path_, ignored);
   OpenSettingsFile();
 }
+
+}  // namespace orlex::app

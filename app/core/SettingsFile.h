@@ -6,7 +6,12 @@
 #include "app/core/SettingsSource.h"
 #include "platform/ProfileFile.h"
 
+namespace orlex::grid {
 class TCellGridBase;
+}
+
+namespace orlex::app {
+
 class TPidTable;
 
 // The settings file's reads for the slot layout and the PID windows.
@@ -41,7 +46,7 @@ class TSettingsFile {
   // PID windows. Before the first INIT packet there is nothing to save and the file stays as it is.
   // The new file replaces the old one only when complete; on failure it throws
   // std::runtime_error("Unable to write to <path>") and the old file is untouched.
-  void SaveSettings(const TCellGridBase& grid, const TPidTable& table) const;
+  void SaveSettings(const grid::TCellGridBase& grid, const TPidTable& table) const;
 
   // "Delete INI File": closes the reader, deletes the file (failures ignored), opens again.
   void DeleteIniFile();
@@ -50,3 +55,5 @@ class TSettingsFile {
   std::string path_;
   std::unique_ptr<TSettingsReader> settingsFile_;
 };
+
+}  // namespace orlex::app

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace orlex::app {
+
 // Reads of the open settings file, by section (a PID's key) and key, with the file's conversion rules.
 // The settings file implements it; tests use a map.
 class TSettingsSource {
@@ -13,3 +15,5 @@ class TSettingsSource {
   virtual std::string ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const = 0;
 };
+
+}  // namespace orlex::app

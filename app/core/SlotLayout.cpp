@@ -4,39 +4,41 @@
 #include <charconv>
 #include <stdexcept>
 
-TColor HexToColor(const std::string& hex) {
+namespace orlex::app {
+
+grid::TColor HexToColor(const std::string& hex) {
   if (hex.size() != 6) throw std::invalid_argument("not a six-digit hex colour: " + hex);
-  TColor color = 0;
+  grid::TColor color = 0;
   for (int i = 0; i < 3; ++i) {
     unsigned component = 0;
     const char* first = hex.data() + 2 * i;
     const auto [end, ec] = std::from_chars(first, first + 2, component, 16);
     if (ec != std::errc() || end != first + 2) throw std::invalid_argument("not a six-digit hex colour: " + hex);
-    color |= TColor(component) << (8 * i);
+    color |= grid::TColor(component) << (8 * i);
   }
   return color;
 }
 
-bool IsSlotCell(const TCellGridBase& grid, int col, int row) {
+bool IsSlotCell(const grid::TCellGridBase& grid, int col, int row) {
   bool slotColumn = false;
   for (int c : kSlotColumns) slotColumn = slotColumn || c == col;
   return slotColumn && col + 1 < grid.ColCount() && row >= 1 && row < grid.RowCount();
 }
 
-void ResetGrid(TCellGridBase& grid, TPidTable& table) {
+void ResetGrid(grid::TCellGridBase& grid, TPidTable& table) {
   for (int c = 0; c < grid.ColCount(); ++c)
     for (int r = 1; r < grid.RowCount(); ++r) {
       grid.SetCells(c, r, "");
       grid.SetObjects(c, r, 0);
     }
   table.Clear();
-  const TColor valueColor = HexToColor(kValueColumnColor);
-  const TColor descriptionColor = HexToColor(kDescriptionColumnColor);
+  const grid::TColor valueColor = HexToColor(kValueColumnColor);
+  const grid::TColor descriptionColor = HexToColor(kDescriptionColumnColor);
   for (int c : {1, 3, 5}) grid.SetColumnColor(c, valueColor);
   for (int c : {0, 2, 4}) grid.SetColumnColor(c, descriptionColor);
 }
 
-void RestoreGridPosition(TCellGridBase& grid, TPidTable& table, const TSettingsSource* settings, int n) {
+void RestoreGridPosition(grid::TCellGridBase& grid, TPidTable& table, const TSettingsSource* settings, int n) {
   PidRecord* pid = table.Record(n);
   if (!pid) return;
   int xpos = -1, ypos = -1, id = -1;
@@ -60,7 +62,7 @@ void RestoreGridPosition(TCellGridBase& grid, TPidTable& table, const TSettingsS
   grid.SetObjects(xpos + 1, ypos, id);
 }
 
-TGridSlot FindFreeSlot(const TCellGridBase& grid) {
+TGridSlot FindFreeSlot(const grid::TCellGridBase& grid) {
   for (int c : kSlotColumns) {
     if (c + 1 >= grid.ColCount()) break;
     for (int r = 1; r < grid.RowCount(); ++r)
@@ -69,7 +71,7 @@ TGridSlot FindFreeSlot(const TCellGridBase& grid) {
   return {};
 }
 
-void PlaceUnplacedPids(TCellGridBase& grid, TPidTable& table,
+void PlaceUnplacedPids(grid::TCellGridBase& grid, TPidTable& table,
                        const std::function<void(const std::string&)>& showMessage) {
   for (int n = 1; n <= table.PidCount; ++n) {
     PidRecord* pid = table.Record(n);
@@ -89,7 +91,7 @@ void PlaceUnplacedPids(TCellGridBase& grid, TPidTable& table,
   }
 }
 
-void RefreshGridValues(TCellGridBase& grid, TPidTable& table) {
+void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
   // The table's records once, in order, rather than a slot lookup per slot and PID.
   std::array<PidRecord*, TPidTable::kSlots> pids{};
   int count = 0;
@@ -110,3 +112,5 @@ void RefreshGridValues(TCellGridBase& grid, TPidTable& table) {
     }
   }
 }
+
+}  // namespace orlex::app

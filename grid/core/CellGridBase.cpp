@@ -5,6 +5,8 @@
 
 #include "grid/core/CellStyle.h"
 
+namespace orlex::grid {
+
 namespace {
 const std::string kEmptyText;
 }
@@ -236,3 +238,5 @@ void TCellGridBase::RepaintCell(int, int) {}
 void TCellGridBase::RepaintRow(int) {}
 void TCellGridBase::RepaintCol(int) {}
 void TCellGridBase::RepaintGrid() {}
+
+}  // namespace orlex::grid

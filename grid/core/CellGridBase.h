@@ -12,6 +12,8 @@
 #include "grid/core/GridColor.h"
 #include "grid/core/GridTypes.h"
 
+namespace orlex::grid {
+
 class TCellGridBase;
 
 // A grid operation refused with one of the grid's fixed texts; the grid is left unchanged.
@@ -241,3 +243,5 @@ class TCellGridBase {
   std::vector<std::string> columnHeaders_;
   std::unordered_map<std::uint64_t, TCellEntry> store_;
 };
+
+}  // namespace orlex::grid

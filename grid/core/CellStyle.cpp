@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace orlex::grid {
+
 CellTextKind ClassifyCellText(const std::string& text, bool enableHTML) {
   if (text.empty()) return ctkPlain;
   if (text[0] == '=') return ctkFormula;
@@ -124,3 +126,5 @@ TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, con
   s.VAlignment = vertical;
   return s;
 }
+
+}  // namespace orlex::grid

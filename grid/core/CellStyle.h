@@ -8,6 +8,8 @@
 #include "grid/core/GridColor.h"
 #include "grid/core/GridTypes.h"
 
+namespace orlex::grid {
+
 // How one cell looks: shared by painting, by measuring and by the cell store's creation snapshot, so
 // the three can never disagree. Everything here is pure: it reads the grid and its records, never
 // writes them.
@@ -64,3 +66,5 @@ TCellStyle ResolveCellStyle(const TCellGridBase& grid, int col, int row, bool ap
 // it to fill a new record with the look the cell had before the record existed.
 TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, const TCellProperties* record,
                                 bool applySelection, TGridDrawState& state);
+
+}  // namespace orlex::grid

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+namespace orlex::grid {
+
 std::u16string DecodeWideCellText(const std::string& text) {
   std::u16string out;
   if (text.size() < 2 || text[0] != '|' || text[1] != '\\') return out;
@@ -99,3 +101,5 @@ std::string RtfToPlainText(const std::string& rtf) {
   while (out.size() >= 2 && out.compare(out.size() - 2, 2, "\r\n") == 0) out.resize(out.size() - 2);
   return out;
 }
+
+}  // namespace orlex::grid

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace orlex::grid {
+
 // Colour values as the grid and the settings file store them:
 //   0x00BBGGRR  an RGB colour, red in the low byte;
 //   0xFF0000nn  the platform's system colour number nn (button face, highlight, ...);
@@ -111,3 +113,5 @@ constexpr TColor clGradientActiveCaption = SystemColor(COLOR_GRADIENTACTIVECAPTI
 constexpr TColor clGradientInactiveCaption = SystemColor(COLOR_GRADIENTINACTIVECAPTION);
 constexpr TColor clMenuHighlight = SystemColor(COLOR_MENUHILIGHT);
 constexpr TColor clMenuBar = SystemColor(COLOR_MENUBAR);
+
+}  // namespace orlex::grid

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace orlex::grid {
+
 namespace {
 
 // a * b / c rounded to the nearest integer (halves away from zero), for non-negative operands.
@@ -249,3 +251,5 @@ TPanCursor PanCursorFor(int dx, int dy, TIntelliPan mode) {
   if (y > 0) return x < 0 ? pcDownLeft : x > 0 ? pcDownRight : pcDown;
   return x < 0 ? pcLeft : x > 0 ? pcRight : pcNeutral;
 }
+
+}  // namespace orlex::grid

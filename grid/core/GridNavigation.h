@@ -9,6 +9,8 @@
 
 #include "grid/core/GridSizing.h"
 
+namespace orlex::grid {
+
 // Keyboard and mouse modifier state passed to the grid's notifications: a set of the flags below.
 using TShiftState = std::uint8_t;
 enum TShiftStateFlag : std::uint8_t {
@@ -181,3 +183,5 @@ inline constexpr int kPanDeadZone = 5;
 // -1, 0 or +1 along one axis: more than the dead zone before (after) the origin.
 int PanStep(int offset);
 TPanCursor PanCursorFor(int dx, int dy, TIntelliPan mode);
+
+}  // namespace orlex::grid

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numeric>
 
+namespace orlex::grid {
+
 int RoundHalfEven(double value) {
   const double floorValue = std::floor(value);
   const double diff = value - floorValue;
@@ -123,3 +125,5 @@ void ZoomSizes(std::vector<int>& sizes, int delta) {
     if (s > 0 && s + delta > 0) s += delta;
   }
 }
+
+}  // namespace orlex::grid

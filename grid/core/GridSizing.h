@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace orlex::grid {
+
 // Round to the nearest integer, halves to the even neighbour (as the fit of the column widths expects).
 int RoundHalfEven(double value);
 
@@ -68,3 +70,5 @@ int HitColumnBorder(const std::vector<int>& rightEdges, int drawnRight, int x);
 
 // Zoom step of the sizes: every size s > 0 with s + delta > 0 becomes s + delta.
 void ZoomSizes(std::vector<int>& sizes, int delta);
+
+}  // namespace orlex::grid

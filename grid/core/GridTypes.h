@@ -5,6 +5,8 @@
 
 #include "grid/core/GridColor.h"
 
+namespace orlex::grid {
+
 // Small value types shared by the grid's store, its painting and its users.
 
 // A cell rectangle: left column, top row, right column, bottom row, all inclusive.
@@ -60,3 +62,5 @@ enum TGridOptionFlag : std::uint32_t {
   goAlwaysShowEditor = 1u << 13,
   goThumbTracking = 1u << 14,
 };
+
+}  // namespace orlex::grid

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace orlex::grid {
+
 namespace {
 
 bool IsBreakSpace(char16_t c) { return c == u' ' || c == u'\t'; }
@@ -182,3 +184,5 @@ int AlignLine(int lineWidth, int rectWidth, unsigned flags) {
   if (flags & DT_CENTER) return (rectWidth - lineWidth) / 2;
   return 0;
 }
+
+}  // namespace orlex::grid

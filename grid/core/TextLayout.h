@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace orlex::grid {
+
 // DrawText format bits the grid uses (values as the platform defines them).
 constexpr unsigned DT_TOP = 0x0;
 constexpr unsigned DT_LEFT = 0x0;
@@ -77,3 +79,5 @@ TLinePlacement PlaceLines(std::size_t lineCount, int lineHeight, int rectHeight,
 
 // Left x of a line of the given width inside a rectangle width, relative to the rectangle's left.
 int AlignLine(int lineWidth, int rectWidth, unsigned flags);
+
+}  // namespace orlex::grid

@@ -17,6 +17,9 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/ThemePalettes.h"
 
+using namespace orlex::app;
+using namespace orlex::grid;
+
 namespace {
 
 QString Name(QObject* object) {

@@ -25,8 +25,12 @@
 #include "app/core/ExceptionHook.h"
 #include "app/Unit2.h"
 #include "app/debugform.h"
+#include "platform/FeedFrame.h"
 #include "platform/ProcessEnd.h"
 #include "tests/support/TempDir.h"
+
+using namespace orlex::grid;
+using namespace orlex::app;
 
 namespace {
 
@@ -213,11 +217,11 @@ TEST_F(MainWindowTest, ShowAllAndHideAllReachEveryPid) {
   form_->HideAll1->trigger();
   EXPECT_FALSE(a->visible || b->visible);
   form_->ShowAll1->trigger();
-  EXPECT_EQ(form_->FeedMessage(TForm2::WM_HIDEALLPIDS, 0, {}), 0);
+  EXPECT_EQ(form_->FeedMessage(orlex::kMsgHideAll, 0, {}), 0);
   EXPECT_FALSE(a->visible || b->visible);
-  EXPECT_EQ(form_->FeedMessage(TForm2::WM_ENABLECHECKING, 0, {}), 0);
+  EXPECT_EQ(form_->FeedMessage(orlex::kMsgEnableChecking, 0, {}), 0);
   EXPECT_TRUE(a->checking && b->checking);
-  EXPECT_EQ(form_->FeedMessage(TForm2::WM_DISABLECHECKING, 0, {}), 0);
+  EXPECT_EQ(form_->FeedMessage(orlex::kMsgDisableChecking, 0, {}), 0);
   EXPECT_FALSE(a->checking || b->checking);
   EXPECT_EQ(form_->FeedMessage(0x467, 0, "x"), 0);
 }
@@ -228,12 +232,12 @@ TEST_F(MainWindowTest, WatchdogEndsTheProcessAtTheSeventeenthSilentTick) {
   TEndInterceptor intercept;
   form_->Timer1->stop();
   for (int i = 0; i < 16; ++i) form_->Timer1Timer();
-  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 0, "0;"), 1);
+  ASSERT_EQ(form_->FeedMessage(orlex::kMsgCopyData, 0, "0;"), 1);
   EXPECT_EQ(form_->msgtxt->text(), "Watching for PID Data");
   EXPECT_THROW(form_->Timer1Timer(), TProcessEnded);
 
   form_->Table().WatchdogTicks = 16;
-  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 1, "x,1;"), 1);
+  ASSERT_EQ(form_->FeedMessage(orlex::kMsgCopyData, 1, "x,1;"), 1);
   for (int i = 0; i < 16; ++i) form_->Timer1Timer();
   EXPECT_THROW(form_->Timer1Timer(), TProcessEnded);
 }
@@ -253,7 +257,7 @@ TEST_F(MainWindowTest, MalformedInitShowsItsBoxThenEnds) {
     answer.stop();
   });
   answer.start(10);
-  EXPECT_THROW(form_->FeedMessage(TForm2::WM_COPYDATA, 0, "x;k;d;1;"), TProcessEnded);
+  EXPECT_THROW(form_->FeedMessage(orlex::kMsgCopyData, 0, "x;k;d;1;"), TProcessEnded);
   EXPECT_EQ(title, "Orlex Gauges");
   EXPECT_EQ(text, "INIT Packet Failed! No COUNT");
   EXPECT_EQ(form_->msgtxt->text(), "INIT Packet ERROR 1");
@@ -293,20 +297,20 @@ TEST_F(MainWindowTest, DebugWindowShowsTheListingOnlyWhenAsked) {
   EXPECT_TRUE(debug.Memo1->isReadOnly());
   EXPECT_FALSE(debug.isVisible());
 
-  form_->FeedMessage(TForm2::WM_COPYDATA, 3, "  first\t ");
+  form_->FeedMessage(orlex::kMsgCopyData, 3, "  first\t ");
   EXPECT_TRUE(debug.Memo1->toPlainText().isEmpty());  // hidden: nothing rendered
   form_->Button1->click();
   EXPECT_TRUE(debug.isVisible());
   EXPECT_EQ(debug.Memo1->toPlainText(), "first\n--");
 
   // While shown, new lines arrive in batches.
-  form_->FeedMessage(TForm2::WM_COPYDATA, 7, "second");
+  form_->FeedMessage(orlex::kMsgCopyData, 7, "second");
   EXPECT_EQ(debug.Memo1->toPlainText(), "first\n--");
   QTRY_COMPARE_WITH_TIMEOUT(debug.Memo1->toPlainText(), QString("first\n--\nsecond\n--"), 2000);
 
   debug.close();  // closing only hides
   EXPECT_FALSE(debug.isVisible());
-  form_->FeedMessage(TForm2::WM_COPYDATA, 3, "third");
+  form_->FeedMessage(orlex::kMsgCopyData, 3, "third");
   form_->Button1->click();
   EXPECT_EQ(debug.Memo1->toPlainText(), "first\n--\nsecond\n--\nthird\n--");
   form_->SetDebugWindow(nullptr);
@@ -378,7 +382,7 @@ TEST_F(MainWindowTest, WindowResizeRefitsTheColumns) {
 }
 
 TEST_F(MainWindowTest, InitListsPacketAndFieldsAndBuildsHiddenWindows) {
-  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 0, " 2;k1;\"Oil temp\";1;k2;d2;0x2;\r\n"), 1);
+  ASSERT_EQ(form_->FeedMessage(orlex::kMsgCopyData, 0, " 2;k1;\"Oil temp\";1;k2;d2;0x2;\r\n"), 1);
   const std::vector<std::string> expected{"2;k1;\"Oil temp\";1;k2;d2;0x2;",
                                           "--",
                                           "m k1",
@@ -404,7 +408,7 @@ TEST_F(MainWindowTest, InitListsPacketAndFieldsAndBuildsHiddenWindows) {
   form_->HideAll1->trigger();
   EXPECT_FALSE(first->Window->PidWindowVisible());
 
-  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 1, "k2,87.5;"), 1);
+  ASSERT_EQ(form_->FeedMessage(orlex::kMsgCopyData, 1, "k2,87.5;"), 1);
   EXPECT_EQ(form_->Grid().Cells(1, 2), "87.5");
 }
 
@@ -412,7 +416,7 @@ TEST_F(MainWindowTest, InitListsPacketAndFieldsAndBuildsHiddenWindows) {
 // be written, closing saves and ends.
 TEST_F(MainWindowTest, CloseKeepsTheWindowOpenWhenTheSettingsCannotBeWritten) {
   form_->show();
-  ASSERT_EQ(form_->FeedMessage(TForm2::WM_COPYDATA, 0, "1;k1;d1;1;"), 1);
+  ASSERT_EQ(form_->FeedMessage(orlex::kMsgCopyData, 0, "1;k1;d1;1;"), 1);
   std::filesystem::create_directory(form_->SettingsPath());  // in the way of the file
   bool closed = false;
   QObject::connect(form_.get(), &TForm2::Closed, [&] { closed = true; });

@@ -27,6 +27,8 @@
 #include "app/core/SettingsFile.h"
 #include "tests/support/LocaleGuard.h"
 
+using namespace orlex::app;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -5,6 +5,8 @@
 #include <QtTest>
 #include <csignal>
 
+using namespace orlex::app;
+
 namespace {
 
 class TerminationSignalsTest : public testing::TestWithParam<int> {};

@@ -9,6 +9,8 @@
 
 #include "app/core/FeedPackets.h"
 
+using namespace orlex::app;
+
 namespace {
 void Check(bool condition) {
   if (!condition) std::abort();

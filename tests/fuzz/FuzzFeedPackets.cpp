@@ -9,6 +9,9 @@
 #include <string>
 
 #include "app/core/FeedIntake.h"
+#include "tests/support/NullPidWindow.h"
+
+using namespace orlex::app;
 
 namespace {
 
@@ -18,7 +21,7 @@ void Check(bool condition) {
 
 struct TProcessEnd {};
 
-class TCountedWindow : public TPidWindowBase {
+class TCountedWindow : public TNullPidWindow {
  public:
   explicit TCountedWindow(int* live) : live_(live) { ++*live_; }
   ~TCountedWindow() override { --*live_; }
@@ -28,7 +31,6 @@ class TCountedWindow : public TPidWindowBase {
   bool PidWindowVisible() const override { return visible_; }
   bool CheckingEnabled() const override { return checking_; }
   void SetCheckingEnabled(bool enabled) override { checking_ = enabled; }
-  TPidWindowSettings CurrentSettings() const override { return {}; }
 
  private:
   int* live_;

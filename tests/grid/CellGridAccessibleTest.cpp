@@ -11,6 +11,8 @@
 #include "grid/CellGridAccessible.h"
 #include "tests/grid/SystemGridWidget.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 // Records what the grid tells assistive technology while the test pretends one listens.

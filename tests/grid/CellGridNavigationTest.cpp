@@ -15,6 +15,8 @@
 #include "grid/CellGrid.h"
 #include "tests/grid/SystemGridWidget.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 // Waits (processing events) until the condition holds; timers are slow on a loaded machine.

@@ -10,6 +10,8 @@
 #include "tests/grid/GridPixels.h"
 #include "tests/grid/SystemGridWidget.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 constexpr TColor kValueColor = 0x8CF0F9;

@@ -12,6 +12,8 @@
 #include "grid/CellGrid.h"
 #include "tests/grid/SystemGridWidget.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 class CellGridSizingTest : public testing::Test {

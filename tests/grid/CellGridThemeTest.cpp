@@ -10,6 +10,8 @@
 #include "tests/grid/SystemGridWidget.h"
 #include "tests/support/ThemePalettes.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 struct TDrawnText {

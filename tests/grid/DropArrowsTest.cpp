@@ -8,6 +8,8 @@
 #include "grid/GridColorQt.h"
 #include "grid/DropArrows.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 struct ArrowCase {

@@ -7,6 +7,8 @@
 
 #include "grid/CellGrid.h"
 
+namespace orlex::grid {
+
 // What the grid's viewport shows, as an image of plain RGB pixels.
 inline QImage RenderGrid(TCellGrid& grid) {
   return grid.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -34,3 +36,5 @@ inline bool HasPixel(const QImage& image, const QRect& area, QRgb color) {
   }
   return false;
 }
+
+}  // namespace orlex::grid

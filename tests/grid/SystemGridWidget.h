@@ -5,6 +5,8 @@
 #include "grid/CellGrid.h"
 #include "tests/grid/core/SystemGrid.h"
 
+namespace orlex::grid {
+
 // The grid widget as the main window's form sets it up: 774 x 540, flat single border without 3D,
 // columns of 128, rows of 22, then the store settings and the end of loading.
 inline void ConfigureSystemGridWidget(TCellGrid& grid) {
@@ -34,3 +36,5 @@ inline void FillSixtySlots(TCellGrid& grid) {
     }
   }
 }
+
+}  // namespace orlex::grid

@@ -4,6 +4,8 @@
 
 #include "app/core/PidWindowBase.h"
 
+namespace orlex::app {
+
 // A PID window that does nothing: a hidden window with checking off and default settings. Tests and
 // benchmarks derive from it and override only what they watch.
 class TNullPidWindow : public TPidWindowBase {
@@ -16,3 +18,5 @@ class TNullPidWindow : public TPidWindowBase {
   void SetCheckingEnabled(bool) override {}
   TPidWindowSettings CurrentSettings() const override { return {}; }
 };
+
+}  // namespace orlex::app

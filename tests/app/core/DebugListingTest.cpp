@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+using namespace orlex::app;
+
 namespace {
 
 using Lines = std::vector<std::string>;

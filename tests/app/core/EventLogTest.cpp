@@ -11,6 +11,8 @@
 #include "platform/LocaleInfo.h"
 #include "tests/support/LocaleGuard.h"
 
+using namespace orlex::app;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -12,6 +12,8 @@
 #include "app/core/PidRegistry.h"
 #include "app/core/RegistryHost.h"
 
+namespace orlex::app {
+
 struct TFakeProcessEnd {
   std::string box;
 };
@@ -92,3 +94,5 @@ class TFakeHost : public TRegistryHost {
 inline TFakePidWindow& FakeWindow(const TPidTable& table, int n) {
   return static_cast<TFakePidWindow&>(*table.Record(n)->Window);
 }
+
+}  // namespace orlex::app

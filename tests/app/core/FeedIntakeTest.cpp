@@ -8,6 +8,8 @@
 
 #include "tests/app/core/FeedFakes.h"
 
+using namespace orlex::app;
+
 using namespace std::string_literals;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
@@ -143,7 +145,7 @@ TEST_F(FeedIntakeTest, SecondInitWithFewerPidsDestroysTheOldWindows) {
   EXPECT_EQ(host.liveWindows, 2);
   EXPECT_EQ(table.Record(3), nullptr);
 
-  EXPECT_EQ(DispatchFeedMessage(table, host, kWmHideAllPids, 0, ""), 0);
+  EXPECT_EQ(DispatchFeedMessage(table, host, orlex::kMsgHideAll, 0, ""), 0);
   EXPECT_EQ(FakeWindow(table, 1).hideCalls, 1);
   EXPECT_EQ(FakeWindow(table, 2).hideCalls, 1);
   // Old keys match nothing any more.
@@ -254,17 +256,17 @@ TEST_F(FeedIntakeTest, DispatchRoutesControlMessagesAndAnswersZeroToUnknownOnes)
   Prepare(kInitPacket, "2;k1;d1;1;k2;d2;2;");
   FakeWindow(table, 1).visible = FakeWindow(table, 2).visible = true;
 
-  EXPECT_EQ(DispatchFeedMessage(table, host, kWmEnableChecking, 0, ""), 0);
+  EXPECT_EQ(DispatchFeedMessage(table, host, orlex::kMsgEnableChecking, 0, ""), 0);
   EXPECT_TRUE(FakeWindow(table, 1).checking && FakeWindow(table, 2).checking);
-  EXPECT_EQ(DispatchFeedMessage(table, host, kWmDisableChecking, 0, ""), 0);
+  EXPECT_EQ(DispatchFeedMessage(table, host, orlex::kMsgDisableChecking, 0, ""), 0);
   EXPECT_FALSE(FakeWindow(table, 1).checking || FakeWindow(table, 2).checking);
-  EXPECT_EQ(DispatchFeedMessage(table, host, kWmHideAllPids, 7, "ignored"), 0);
+  EXPECT_EQ(DispatchFeedMessage(table, host, orlex::kMsgHideAll, 7, "ignored"), 0);
   EXPECT_FALSE(FakeWindow(table, 1).visible || FakeWindow(table, 2).visible);
 
   EXPECT_EQ(DispatchFeedMessage(table, host, 0x463, kPidPacket, "k1,5;"), 0);
   EXPECT_EQ(DispatchFeedMessage(table, host, 0x4B, kPidPacket, "k1,5;"), 0);
   EXPECT_TRUE(host.calls.empty());
-  EXPECT_EQ(DispatchFeedMessage(table, host, kWmCopyData, kPidPacket, "k1,5;"), 1);
+  EXPECT_EQ(DispatchFeedMessage(table, host, orlex::kMsgCopyData, kPidPacket, "k1,5;"), 1);
   EXPECT_EQ(ValueOf(1), "5");
 }
 

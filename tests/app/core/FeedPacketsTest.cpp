@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace orlex::app;
+
 using namespace std::string_literals;
 using Fields = std::vector<std::string>;
 

@@ -7,6 +7,8 @@
 
 #include "tests/app/core/FeedFakes.h"
 
+using namespace orlex::app;
+
 namespace {
 
 std::unique_ptr<PidRecord> MakeRecord(const char* key, int* liveWindows) {

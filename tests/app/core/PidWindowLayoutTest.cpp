@@ -11,6 +11,8 @@
 
 #include "app/core/SettingsFile.h"
 
+using namespace orlex::app;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -14,18 +14,18 @@
 #include "app/core/PidRegistry.h"
 #include "grid/core/CellGridBase.h"
 #include "tests/support/LocaleGuard.h"
+#include "tests/support/NullPidWindow.h"
+
+using namespace orlex::grid;
+using namespace orlex::app;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class TFakeWindow : public TPidWindowBase {
+class TFakeWindow : public TNullPidWindow {
  public:
   explicit TFakeWindow(TPidWindowSettings settings) : settings_(std::move(settings)) {}
-  void UpdateValue(const std::string&) override {}
-  void ShowPidWindow() override {}
-  void HidePidWindow() override {}
-  bool PidWindowVisible() const override { return false; }
   bool CheckingEnabled() const override { return settings_.CheckingEnabled; }
   void SetCheckingEnabled(bool enabled) override { settings_.CheckingEnabled = enabled; }
   TPidWindowSettings CurrentSettings() const override { return settings_; }

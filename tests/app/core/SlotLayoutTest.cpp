@@ -10,10 +10,13 @@
 #include <utility>
 #include <vector>
 
+#include "app/core/PidGridSetup.h"
 #include "app/core/PidRegistry.h"
 #include "app/core/SettingsSource.h"
-#include "tests/grid/core/SystemGrid.h"
 #include "tests/support/NullPidWindow.h"
+
+using namespace orlex::grid;
+using namespace orlex::app;
 
 namespace {
 
@@ -48,7 +51,8 @@ class TRecordingWindow : public TNullPidWindow {
 class SlotLayout : public testing::Test {
  protected:
   void SetUp() override {
-    ConfigureSystemGrid(grid);
+    ConfigurePidGrid(grid);
+    grid.Loaded();
     ResetGrid(grid, table);
   }
   // Adds the next PID of an INIT packet, as the registry does before restoring positions.

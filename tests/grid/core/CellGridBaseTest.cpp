@@ -9,6 +9,8 @@
 #include "grid/core/CellStyle.h"
 #include "tests/grid/core/SystemGrid.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 constexpr TColor kValueColor = 0x8CF0F9;

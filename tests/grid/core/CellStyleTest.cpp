@@ -6,6 +6,8 @@
 #include "grid/core/CellStyle.h"
 #include "tests/grid/core/SystemGrid.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 using namespace std::string_literals;

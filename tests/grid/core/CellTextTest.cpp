@@ -4,6 +4,8 @@
 
 #include "grid/core/CellText.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 TEST(CellTextTest, WideTextIsHighByteFirst) {

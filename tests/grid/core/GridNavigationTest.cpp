@@ -6,6 +6,8 @@
 
 #include "grid/core/GridNavigation.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 constexpr int kAllRowsHigh = 538;  // the main window's grid: header and 20 rows of 22 fit
@@ -46,10 +48,12 @@ class TNavModel final : public TNavTarget {
 
 }  // namespace
 
-// Readable failures for positions.
+// Readable failures for positions; beside the type, where GoogleTest's lookup finds it.
+namespace orlex::grid {
 static void PrintTo(const TNavPosition& p, std::ostream* os) {
   *os << "(col " << p.Col << ", row " << p.Row << ", left " << p.LeftCol << ", top " << p.TopRow << ")";
 }
+}  // namespace orlex::grid
 
 namespace {
 

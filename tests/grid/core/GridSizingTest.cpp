@@ -6,6 +6,8 @@
 
 #include "grid/core/GridSizing.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 TEST(GridSizingTest, RoundHalfEvenSendsHalvesToTheEvenNeighbour) {

@@ -2,6 +2,8 @@
 
 #include "grid/core/CellGridBase.h"
 
+namespace orlex::grid {
+
 // The grid as the main window's form configures it: 6 x 21, one header row, no fixed column.
 inline void ConfigureSystemGrid(TCellGridBase& grid) {
   grid.SetColCount(6);
@@ -33,3 +35,5 @@ inline void StartUpClear(TCellGridBase& grid, TColor valueColor, TColor descript
   for (int c : {1, 3, 5}) grid.SetColumnColor(c, valueColor);
   for (int c : {0, 2, 4}) grid.SetColumnColor(c, descriptionColor);
 }
+
+}  // namespace orlex::grid

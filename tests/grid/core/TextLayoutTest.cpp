@@ -5,6 +5,8 @@
 
 #include "grid/core/TextLayout.h"
 
+using namespace orlex::grid;
+
 namespace {
 
 // Fixed pitch: every UTF-16 code unit is 10 pixels wide, so widths are easy to reason about.

@@ -9,6 +9,8 @@
 #include "grid/core/CellStyle.h"
 #include "tests/grid/core/SystemGrid.h"
 
+using namespace orlex::grid;
+
 namespace {
 std::atomic<long> allocations{0};
 }
