@@ -25,6 +25,7 @@
 #include "grid/DropArrows.h"
 #include "grid/core/GridNavigation.h"
 #include "grid/core/GridSizing.h"
+#include "grid/HtmlPictures.h"
 #include "grid/TextCanvas.h"
 
 class QPainter;
@@ -143,6 +144,14 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   // The canvas that measuring and painting share.
   TTextCanvas& Canvas() { return canvas_; }
 
+  // ---- HTML cell text (CellGridHtml.cpp) ----
+  // Pictures of HTML texts, by identifier, kept while the grid lives.
+  THTMLPictureCache& HtmlPictures() { return htmlPictures_; }
+  // Named pictures for IMG sources without ":"; none unless a form supplies one.
+  TPictureContainer* PictureContainer = nullptr;
+  // Whether the point (viewport coordinates) lies on an inline control of an HTML cell text.
+  bool HtmlControlAt(int col, int row, const QPoint& point);
+
   // ---- Painting (CellGridPaint.cpp) ----
   // Paints background, lines and content of one cell; rect is the cell's full rectangle.
   void DrawCell(QPainter& painter, int ACol, int ARow, QRect ARect, TGridDrawState AState);
@@ -250,14 +259,15 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   // The text part of PaintCellContent.
   void PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect,
                      const TCellStyle& style, TColor brush, TColor fontColor);
-  // Draws an HTML cell text into its text rectangle (as its plain text until HTML rendering exists).
-  void PaintHtmlText(const QString& text, QRect rect, bool wrap);
+  // Draws an HTML cell text into its text rectangle with the cell's font and colours (CellGridHtml.cpp).
+  void PaintHtmlText(int col, int row, const std::string& text, QRect rect, const TCellStyle& style, TColor brush, TColor fontColor,
+                     TColor linkColor);
 
  private:
   // The text drawn and measured for a stored text of the given kind.
   QString DisplayText(const std::string& text, CellTextKind kind) const;
-  // Size of an HTML text laid out in rect (measured as its plain text until HTML rendering exists).
-  QSize MeasureHtmlText(const QString& text, const QRect& rect, bool wrap);
+  // Widest line and total height of an HTML text laid out in rect (CellGridHtml.cpp).
+  QSize MeasureHtmlText(const std::string& text, const QRect& rect, const TFontDesc& font, bool wrap);
   // Selects the painting font of a style with ZoomFactor added.
   const TCanvasFont& SelectCellFont(const TFontDesc& font);
   // The draw state the paint pass gives a cell.
@@ -304,6 +314,9 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   bool singleBorder_ = true;
   bool ctl3D_ = true;
   TTextCanvas canvas_;
+  THTMLPictureCache htmlPictures_;
+  std::string htmlPictureError_;  // raised once the paint pass is complete
+  std::pair<int, int> htmlControlDown_{-1, -1};  // cell whose inline control the left button holds
 
   QRegion dirty_;
   // Cells waiting to be repainted, as (row << 32 | col): a value written many times between two

@@ -461,9 +461,18 @@ void TCellGrid::GridMousePress(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
   nav_->lastMouse = point;
   switch (event->button()) {
-    case Qt::LeftButton:
+    case Qt::LeftButton: {
+      // A press on an inline control of an HTML text draws that control pressed until the release.
+      int col = -1;
+      int row = -1;
+      MouseToCell(point.x(), point.y(), col, row);
+      if (HtmlControlAt(col, row, point)) {
+        htmlControlDown_ = {col, row};
+        RepaintCell(col, row);
+      }
       LeftPress(point, event->modifiers(), false);
       break;
+    }
     case Qt::RightButton:
       // The context menu follows through the platform; the current cell stays unless asked to follow.
       if (MouseActions.SelectOnRightClick) {
@@ -558,6 +567,10 @@ void TCellGrid::RepeatTick() {
 void TCellGrid::GridMouseRelease(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
   nav_->lastMouse = point;
+  if (event->button() == Qt::LeftButton && htmlControlDown_.first >= 0) {
+    RepaintCell(htmlControlDown_.first, htmlControlDown_.second);
+    htmlControlDown_ = {-1, -1};
+  }
   if (event->button() == Qt::LeftButton) {
     if (nav_->dragArmed) {
       // The mouse never moved far enough for a drag: the selection becomes the released cell.

@@ -2,6 +2,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 #include "grid/CellGrid.h"
 
@@ -78,6 +79,14 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
   if (sizingCol_ >= 0) DrawSizingLine(painter, sizingLineX_);
   canvas_.SetPainter(nullptr);
   ++paintPassNumber_;
+  if (!htmlPictureError_.empty()) {
+    // A resource picture that cannot be loaded is reported once, after the whole pass is painted:
+    // raised from its own queued call, so it reaches the application's error handler without
+    // unwinding through the paint machinery.
+    QMetaObject::invokeMethod(
+        this, [error = std::exchange(htmlPictureError_, std::string())] { throw orlex::grid::EHTMLPictureError(error); },
+        Qt::QueuedConnection);
+  }
 }
 
 void TCellGrid::PaintArea(QPainter& painter, const QRegion& region, int col0, int col1, int row0, int row1,
@@ -226,10 +235,12 @@ void TCellGrid::DrawFocusFrame(QPainter& painter, const QRect& rect) {
 void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect,
                               const TCellStyle& style, TColor brush, TColor fontColor) {
   const bool fixed = (AState & gdFixed) != 0;
+  TColor linkColor = URLColor;
   if ((AState & gdSelected) && (!(AState & gdFocused) || (Options & goDrawFocusSelected)) && !fixed &&
       ShowSelection) {
     if (SelectionColor != clNone) brush = SelectionColor;
     if (SelectionTextColor != clNone) fontColor = SelectionTextColor;
+    linkColor = SelectionTextColor;
   }
 
   const std::string& text = CellText(ACol, ARow);
@@ -248,7 +259,7 @@ void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawSt
     case ctkHTML:
       // HTML lines start 1 pixel inside their rectangle, so both kinds start at the same x.
       rect.setLeft(rect.left() - 1);
-      PaintHtmlText(DisplayText(text, kind), rect, style.WordWrap);
+      PaintHtmlText(ACol, ARow, text, rect, style, brush, fontColor, linkColor);
       return;
     case ctkRTF: {
       if (!((AState & gdSelected) && !(AState & gdFocused) && SelectionColor == clNone)) {
@@ -283,13 +294,6 @@ void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawSt
   flags |= DT_EXPANDTABS | DT_NOPREFIX | horizontal | vertical;
   if (style.WordWrap) flags |= DT_WORDBREAK;
   canvas_.DrawText(shown, rect, flags);
-}
-
-void TCellGrid::PaintHtmlText(const QString& text, QRect rect, bool wrap) {
-  // Drawn as its plain text, tags included, until HTML rendering exists; 1 pixel in, as HTML lines start.
-  rect.setLeft(rect.left() + 1);
-  const unsigned flags = wrap ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE;
-  canvas_.DrawText(text, rect, flags | DT_NOPREFIX | DT_EXPANDTABS);
 }
 
 }  // namespace orlex::grid

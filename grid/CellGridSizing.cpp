@@ -90,7 +90,7 @@ TCellExtent TCellGrid::CellTextExtent(int col, int row, bool wrap) {
     QRect rect = cell.adjusted(h, v, -h, -v);
     if (!wrap) rect.setRight(65535);
     rect.setBottom(65535);
-    const QSize size = MeasureHtmlText(DisplayText(text, kind), rect, wrap);
+    const QSize size = MeasureHtmlText(text, rect, style.Font, wrap);
     extent.Width = size.width() + 2 * h + 2;
     extent.Height = size.height() + 2 * v + 2;
     return extent;
@@ -121,14 +121,6 @@ TCellExtent TCellGrid::CellTextExtent(int col, int row, bool wrap) {
   extent.Width = widest + 2 * h;
   extent.Height = canvas_.TextHeight(QStringLiteral("gh")) * lines + 2 * v;
   return extent;
-}
-
-QSize TCellGrid::MeasureHtmlText(const QString& text, const QRect& rect, bool wrap) {
-  // HTML is measured as its plain text for now, laid out as painting lays it out.
-  QRect measured = rect;
-  const unsigned flags = wrap ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE;
-  canvas_.DrawText(text, measured, DT_CALCRECT | DT_NOPREFIX | flags);
-  return measured.size();
 }
 
 // ---- Auto-size, fit and zoom ----

@@ -30,10 +30,16 @@ std::string Key(int i) {
   return key;
 }
 
-std::string BenchInitPacket() {
+std::string BenchDescription(int i, bool html) {
+  const std::string n = std::to_string(i);
+  if (!html) return "Bench PID " + n;
+  return "<B>Bench</B> <FONT COLOR=\"clred\">PID " + n + "</FONT> <A HREF=\"pid:" + n + "\">info</A>";
+}
+
+std::string BenchInitPacket(bool html) {
   std::string text = std::to_string(kBenchPids) + ";";
   for (int i = 1; i <= kBenchPids; ++i) {
-    text += Key(i) + ";" + orlex::QuoteFeedField("Bench PID " + std::to_string(i)) + ";" + std::to_string(i) + ";";
+    text += Key(i) + ";" + orlex::QuoteFeedField(BenchDescription(i, html)) + ";" + std::to_string(i) + ";";
   }
   return text;
 }
@@ -79,9 +85,9 @@ void EchoOneConnection(int listenFd) {
 
 }  // namespace
 
-TBenchFigures RunBench(orlex::TFeedClient& client, size_t count) {
+TBenchFigures RunBench(orlex::TFeedClient& client, size_t count, bool htmlDescriptions) {
   TBenchFigures figures;
-  if (client.SendPacket(0, BenchInitPacket()) != 1) {
+  if (client.SendPacket(0, BenchInitPacket(htmlDescriptions)) != 1) {
     ++figures.notOne;
   }
   const std::vector<std::string> packets = BenchValuePackets();

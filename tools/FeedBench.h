@@ -19,8 +19,9 @@ struct TBenchFigures {
   double RoundTripsPerSecond() const { return seconds > 0 ? count / seconds : 0; }
 };
 
-// Sends the INIT packet and then `count` PID packets, timing each round trip.
-TBenchFigures RunBench(orlex::TFeedClient& client, size_t count);
+// Sends the INIT packet and then `count` PID packets, timing each round trip. htmlDescriptions
+// gives every PID a description with HTML tags, so the display lays out and draws markup.
+TBenchFigures RunBench(orlex::TFeedClient& client, size_t count, bool htmlDescriptions = false);
 
 // The same loop against an echo server on a temporary socket that answers every frame with 1.
 TBenchFigures RunBaseline(size_t count);

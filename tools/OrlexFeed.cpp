@@ -49,6 +49,7 @@ Options:
   --wait SECONDS     Keep trying to connect for up to SECONDS while no display answers.
   --interval MS      demo: milliseconds between PID packets (default 200).
   --count N          bench: number of PID packets timed (default 20000).
+  --html             bench: descriptions with HTML tags (bold, a colour and a link) instead of plain text.
   --help             Show this text.
 
 Exit status: 0 when the display replied, 1 when no display answers or the connection failed,
@@ -64,6 +65,7 @@ struct TOptions {
   double waitSeconds = 0;
   std::optional<long> intervalMs;
   std::optional<size_t> count;
+  bool html = false;
   bool help = false;
   std::vector<std::string> words;  // the mode and its arguments
 };
@@ -106,6 +108,8 @@ TOptions ParseOptions(int argc, char** argv) {
     } else if (arg == "--interval") {
       options.intervalMs = ParseNumber<long>(value(), "--interval");
       if (*options.intervalMs < 1 || *options.intervalMs > 3600000) throw TUsageError{"--interval is out of range"};
+    } else if (arg == "--html") {
+      options.html = true;
     } else if (arg == "--count") {
       options.count = ParseNumber<size_t>(value(), "--count");
       if (*options.count == 0) throw TUsageError{"--count must be at least 1"};
@@ -179,7 +183,7 @@ int RunBench(const TOptions& options) {
   orlexfeed::TBenchFigures display;
   {
     orlex::TFeedClient client = ConnectTo(options);
-    display = orlexfeed::RunBench(client, count);
+    display = orlexfeed::RunBench(client, count, options.html);
   }
   PrintFigures("display:", display);
   std::fflush(stdout);
@@ -196,6 +200,7 @@ int Run(const TOptions& options) {
   const auto expectArguments = [&](size_t least, size_t most) {
     if (w.size() - 1 < least || w.size() - 1 > most) throw TUsageError{"wrong number of arguments for " + mode};
   };
+  if (options.html && mode != "bench") throw TUsageError{"--html belongs to bench"};
   if ((options.intervalMs && mode != "demo") || (options.count && mode != "bench")) {
     throw TUsageError{options.intervalMs ? "--interval belongs to demo" : "--count belongs to bench"};
   }

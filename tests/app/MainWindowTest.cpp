@@ -27,6 +27,7 @@
 #include "app/debugform.h"
 #include "platform/FeedFrame.h"
 #include "platform/ProcessEnd.h"
+#include "tests/support/NullPidWindow.h"
 #include "tests/support/TempDir.h"
 
 using namespace orlex::grid;
@@ -51,7 +52,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 // A window that only records what the main window does to it.
-class TFakePidWindow : public TPidWindowBase {
+class TFakePidWindow : public TNullPidWindow {
  public:
   void UpdateValue(const std::string& text) override { value = text; }
   void ShowPidWindow() override { visible = true; }
@@ -59,7 +60,6 @@ class TFakePidWindow : public TPidWindowBase {
   bool PidWindowVisible() const override { return visible; }
   bool CheckingEnabled() const override { return checking; }
   void SetCheckingEnabled(bool enabled) override { checking = enabled; }
-  TPidWindowSettings CurrentSettings() const override { return {}; }
   bool visible = false;
   bool checking = false;
   std::string value;

@@ -11,6 +11,7 @@
 
 #include "app/core/PidRegistry.h"
 #include "app/core/RegistryHost.h"
+#include "tests/support/NullPidWindow.h"
 
 namespace orlex::app {
 
@@ -18,7 +19,7 @@ struct TFakeProcessEnd {
   std::string box;
 };
 
-class TFakePidWindow : public TPidWindowBase {
+class TFakePidWindow : public TNullPidWindow {
  public:
   explicit TFakePidWindow(int* liveCount) : liveCount_(liveCount) { ++*liveCount_; }
   ~TFakePidWindow() override { --*liveCount_; }
@@ -32,7 +33,6 @@ class TFakePidWindow : public TPidWindowBase {
   bool PidWindowVisible() const override { return visible; }
   bool CheckingEnabled() const override { return checking; }
   void SetCheckingEnabled(bool enabled) override { checking = enabled; }
-  TPidWindowSettings CurrentSettings() const override { return {}; }
 
   bool visible = false;
   bool checking = false;
