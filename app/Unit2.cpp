@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QTimer>
 
+#include "app/KeyboardContextMenu.h"
 #include "app/core/ExceptionHook.h"
 #include "app/core/PidGridSetup.h"
 #include "app/TrackBar.h"
@@ -124,6 +125,9 @@ void TForm2::CreateControls() {
   msgtxt = new QLabel("None", client);
   msgtxt->setObjectName("msgtxt");
   msgtxt->setFont(PixelFont("Arial", 15));
+  // Named like its caption; a screen reader reads the status itself as the description.
+  msgtxt->setAccessibleName("Status Message");
+  msgtxt->setAccessibleDescription("None");
   Label2 = new QLabel(client);
   Label2->setObjectName("Label2");
 
@@ -135,10 +139,12 @@ void TForm2::CreateControls() {
   TrackBar1->setPageStep(2);
   TrackBar1->setTickPosition(QSlider::TicksBelow);
   TrackBar1->setTickInterval(1);
+  TrackBar1->setAccessibleName("Zoom");
   connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
 
   Button1 = new QPushButton("Debugger", client);
   Button1->setObjectName("Button1");
+  Button1->setAccessibleName("Debugger");
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
   Timer1 = new QTimer(this);
@@ -158,6 +164,7 @@ void TForm2::CreateControls() {
   // A scroll area reports the position in its viewport's coordinates.
   connect(pidgrid, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { PopupMenu1->popup(pidgrid->viewport()->mapToGlobal(pos)); });
+  orlex::app::AddKeyboardContextMenu(pidgrid);
 
   File1 = menuBar()->addMenu("File");
   File1->setObjectName("File1");
@@ -282,6 +289,7 @@ void TForm2::SetDebugWindow(Tdebugfrm* window) { debugfrm_ = window; }
 
 void TForm2::updatemsg(const std::string& text) {
   msgtxt->setText(orlex::AnsiToDisplay(text));
+  msgtxt->setAccessibleDescription(msgtxt->text());
   LayoutControls();
   QCoreApplication::processEvents();
 }

@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "app/FontColorDialog.h"
+#include "app/KeyboardContextMenu.h"
+#include "app/PidWindowAccessible.h"
 #include "grid/GridColorQt.h"
 #include "platform/AnsiText.h"
 #include "platform/LocaleInfo.h"
@@ -74,11 +76,13 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
       hideAllRequest_(std::move(hideAllRequest)),
       frameExtents_(std::move(frameExtents)),
       fontColor_(grid::ColorToInt(grid::clWindowText)) {
+  // Before any label exists: with a screen reader listening, a label's first text builds its interface.
+  orlex::app::InstallPidWindowAccessibility();
   setObjectName("PidWnd");
   setWindowTitle("PidWnd");
   setFont(TahomaPixels(kFormFontPixels));
   setAutoFillBackground(true);
-  SetRole(this, QPalette::Window, grid::ColorToQColor(grid::clCaptionText, QApplication::palette()));
+  SetRole(this, QPalette::Window, ResolveColor(backgroundColor_));
   resize(kClientWidth, kClientHeight);
 
   ptitle = new QLabel("Title", this);
@@ -88,14 +92,18 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
   ptitle->setAutoFillBackground(true);  // opaque, in the window's own background colour
   ptitle->setGeometry(0, 0, 172, 24);
 
-  value = new QLabel("--", this);
+  // Named before it gets its text: the first text change may already build its accessible interface.
+  value = new QLabel(this);
   value->setObjectName("value");
+  value->setText("--");
   // With a name of its own the label skips the accessibility update that every text change would
-  // otherwise cost, and values change many times a second.
+  // otherwise cost, and values change many times a second; the PID's description replaces it, and a
+  // screen reader reads the value itself (PidWindowAccessible.h).
   value->setAccessibleName("value");
   value->setAlignment(Qt::AlignCenter);
   value->setFont(TahomaPixels(kLabelFontPixels));
   value->setGeometry(0, 30, 172, 115);
+  ApplyTextColor();
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
@@ -117,6 +125,8 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
   SetFontSize1->setObjectName("SetFontSize1");
   SetThreshhold1->setObjectName("SetThreshhold1");
   EnableChecking1->setObjectName("EnableChecking1");
+  orlex::app::AddKeyboardContextMenu(this);
+  QCoreApplication::instance()->installEventFilter(this);
 
   ColorBox = new QColorDialog(this);
   ColorBox->setObjectName("ColorBox");
@@ -133,8 +143,10 @@ TPidWnd::~TPidWnd() = default;
 void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
   setWindowTitle(orlex::AnsiToDisplay(title));
   ptitle->setText(orlex::AnsiToDisplay(title));
+  value->setAccessibleName(title.empty() ? QStringLiteral("value") : orlex::AnsiToDisplay(title));
   valuePending_ = false;
   value->setText(orlex::AnsiToDisplay(valueText));
+  orlex::app::NotifyPidValueChanged(value);
 }
 
 void TPidWnd::Setup(const std::string& title, const std::string& valueText, int top, int left, QWidget* mainWindow,
@@ -165,6 +177,7 @@ void TPidWnd::Setup(const std::string& title, const std::string& valueText, int 
 void TPidWnd::UpdateValue(const std::string& text) {
   if (isVisible()) {
     value->setText(orlex::AnsiToDisplay(text));
+    orlex::app::NotifyPidValueChanged(value);
   } else {
     pendingValue_ = text;
     valuePending_ = true;
@@ -172,9 +185,9 @@ void TPidWnd::UpdateValue(const std::string& text) {
   if (!checkingEnabled_) return;
   double number = 0.0;
   if (!orlex::TextToFloat(text, number)) return;
-  const QColor wanted = ResolveColor(number > threshold_ ? badColor_ : goodColor_);
+  const int wanted = number > threshold_ ? badColor_ : goodColor_;
   // A new palette propagates through every child; most values leave the colour as it was.
-  if (wanted != BackgroundColor()) SetRole(this, QPalette::Window, wanted);
+  if (wanted != backgroundColor_ || ResolveColor(wanted) != BackgroundColor()) SetBackground(wanted);
 }
 
 void TPidWnd::ShowPidWindow() { show(); }
@@ -270,6 +283,16 @@ bool TPidWnd::event(QEvent* event) {
   return result;
 }
 
+bool TPidWnd::eventFilter(QObject* watched, QEvent* event) {
+  // A new desktop theme: a window with colours of its own hears of it only from the application.
+  // Theme colours are looked up again and the text kept readable on the face.
+  if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange) {
+    SetRole(this, QPalette::Window, ResolveColor(backgroundColor_));
+    ApplyTextColor();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void TPidWnd::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   // Anchored as designed: the title to the left, top and right edges, the value to all four.
@@ -279,13 +302,23 @@ void TPidWnd::resizeEvent(QResizeEvent* event) {
 
 void TPidWnd::contextMenuEvent(QContextMenuEvent* event) { PopupMenu1->popup(event->globalPos()); }
 
-void TPidWnd::SetBackground(int colorValue) { SetRole(this, QPalette::Window, ResolveColor(colorValue)); }
+void TPidWnd::SetBackground(int colorValue) {
+  backgroundColor_ = colorValue;
+  SetRole(this, QPalette::Window, ResolveColor(colorValue));
+  // A theme font colour is re-checked against the new background; a chosen one never changes.
+  if (grid::IsSystemColor(grid::IntToColor(fontColor_))) ApplyTextColor();
+}
 
 void TPidWnd::SetFontColor(int colorValue) {
   fontColor_ = colorValue;
-  const QColor color = ResolveColor(colorValue);
-  SetRole(ptitle, QPalette::WindowText, color);
-  SetRole(value, QPalette::WindowText, color);
+  ApplyTextColor();
+}
+
+void TPidWnd::ApplyTextColor() {
+  const QColor color =
+      grid::ReadableTextQColor(grid::IntToColor(fontColor_), grid::IntToColor(backgroundColor_), QApplication::palette());
+  if (ptitle->palette().color(QPalette::WindowText) != color) SetRole(ptitle, QPalette::WindowText, color);
+  if (value->palette().color(QPalette::WindowText) != color) SetRole(value, QPalette::WindowText, color);
 }
 
 void TPidWnd::HideAll1Click() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/core/PidWindowBase.h"
+#include "grid/core/GridColor.h"
 
 class QAction;
 class QColorDialog;
@@ -75,8 +76,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void SetThreshhold1Click();
   void EnableChecking1Click();
 
-  QLabel* ptitle;
-  QLabel* value;
+  QLabel* ptitle = nullptr;
+  QLabel* value = nullptr;
   QMenu* PopupMenu1;
   QAction* HideAll1;
   QAction* SetGoodColor1;
@@ -91,6 +92,7 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Runs ColorBox; the chosen colour value, or false when cancelled or when the window went away
@@ -98,6 +100,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   bool ChooseColor(int& colorValue);
   void SetBackground(int colorValue);
   void SetFontColor(int colorValue);
+  // Title and value in the font colour, kept readable on the background when it is a theme colour.
+  void ApplyTextColor();
   void ApplyPendingOuterSize();
   void ApplyPendingValue();
 
@@ -109,6 +113,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   int badColor_ = 0;
   bool checkingEnabled_ = false;
   int fontColor_;
+  // The colour value the background was last given (the caption-text colour until one is chosen).
+  int backgroundColor_ = grid::ColorToInt(grid::clCaptionText);
   QColor lastChosenColor_ = Qt::black;
   // An outer size asked for while nobody knew the frame's size; applied once the window is framed.
   int pendingOuterWidth_ = -1;

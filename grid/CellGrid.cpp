@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "grid/CellGridAccessible.h"
 #include "grid/GridColorQt.h"
 
 namespace orlex::grid {
@@ -32,6 +33,7 @@ class TGridScrollBarStyle : public QProxyStyle {
 }  // namespace
 
 TCellGrid::TCellGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+  orlex::grid::InstallCellGridAccessibility();
   colWidths_.SetCount(ColCount());
   rowHeights_.SetCount(RowCount());
 
@@ -99,6 +101,10 @@ void TCellGrid::Loaded() {
 
 QColor TCellGrid::QtColor(TColor color) const { return ColorToQColor(color, palette()); }
 
+QColor TCellGrid::QtTextColor(TColor text, TColor background) const {
+  return ReadableTextQColor(text, background, palette());
+}
+
 // ---- Repainting ----
 
 void TCellGrid::InvalidateRect(const QRect& rect) {
@@ -126,12 +132,20 @@ void TCellGrid::FlushRepaints() {
   }
   dirty_ = QRegion();
   dirtyCells_.clear();
+  for (const std::uint64_t key : accessibleDirty_) {
+    orlex::grid::NotifyAccessibleTextChanged(*this, static_cast<int>(key & 0xFFFFFFFFu), static_cast<int>(key >> 32));
+  }
+  accessibleDirty_.clear();
   sinceFlush_.restart();
 }
 
 void TCellGrid::RepaintCell(int col, int row) {
   if (!isVisible() || col < 0 || row < 0) return;
-  dirtyCells_.insert((std::uint64_t(std::uint32_t(row)) << 32) | std::uint32_t(col));
+  const std::uint64_t key = (std::uint64_t(std::uint32_t(row)) << 32) | std::uint32_t(col);
+  dirtyCells_.insert(key);
+  // Announced with the paint, so a value that changes a thousand times a second is read out at most
+  // at the screen's rate; nothing is kept while no assistive technology listens.
+  if (orlex::grid::AccessibilityListening()) accessibleDirty_.insert(key);
   ScheduleFlush();
 }
 
@@ -171,6 +185,7 @@ void TCellGrid::CountsChanged() {
   colWidths_.SetCount(ColCount());
   rowHeights_.SetCount(RowCount());
   UpdateScrollRanges();
+  orlex::grid::NotifyAccessibleCountsChanged(*this);
 }
 
 // ---- Widget events ----
@@ -194,6 +209,15 @@ void TCellGrid::scrollContentsBy(int, int) {
 void TCellGrid::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
   RepaintCell(Col(), Row());
+  orlex::grid::NotifyAccessibleFocus(*this);
+}
+
+QVariant TCellGrid::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (query == Qt::ImCursorRectangle) {
+    const QRect cell = CellRect(Col(), Row());
+    if (!cell.isEmpty()) return QRect(viewport()->mapTo(this, cell.topLeft()), cell.size());
+  }
+  return QAbstractScrollArea::inputMethodQuery(query);
 }
 
 void TCellGrid::focusOutEvent(QFocusEvent* event) {

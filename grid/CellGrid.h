@@ -165,8 +165,15 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   std::function<void()> OnOwnerResize;
   void SetOwnerWindow(QWidget* owner);
 
+  // The text a screen reader reads for a cell: what the cell shows, without HTML tags
+  // (CellGridAccessible.cpp).
+  QString AccessibleText(int col, int row) const;
+
   // A Qt colour for a TColor (system colours through the palette).
   QColor QtColor(TColor color) const;
+  // The Qt colour to draw text of a TColor on a background: a theme text colour that would be
+  // unreadable on it turns black or white (grid/core/ReadableColor.h).
+  QColor QtTextColor(TColor text, TColor background) const;
 
   // ---- Navigation: keys, mouse, wheel, scroll bars (CellGridNavigation.cpp) ----
   TDragDropSettings DragDropSettings;
@@ -272,6 +279,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  // The keyboard's context menu opens at the current cell.
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   bool viewportEvent(QEvent* event) override;
@@ -377,6 +386,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   // Cells waiting to be repainted, as (row << 32 | col): a value written many times between two
   // paint passes costs one set look-up each time, and its rectangle is found once, at the flush.
   std::unordered_set<std::uint64_t> dirtyCells_;
+  // Cells to announce to assistive technology at the next flush; filled only while one listens.
+  std::unordered_set<std::uint64_t> accessibleDirty_;
   QTimer flushTimer_;
   QElapsedTimer sinceFlush_;
   std::uint64_t paintPassNumber_ = 0;

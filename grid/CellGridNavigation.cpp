@@ -13,6 +13,7 @@
 #include <cctype>
 
 #include "grid/CellGrid.h"
+#include "grid/CellGridAccessible.h"
 #include "grid/core/CellStyle.h"
 
 namespace orlex::grid {
@@ -268,6 +269,7 @@ void TCellGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show) {
   if (show) ScrollCellIntoView(col, row);
   RepaintCells(*this, old);
   RepaintCells(*this, Selection());
+  orlex::grid::NotifyAccessibleFocus(*this);
 }
 
 void TCellGrid::SetRow(int row) {

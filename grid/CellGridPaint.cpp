@@ -251,7 +251,9 @@ void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawSt
   QRect rect = ARect.adjusted(CellTextMargin.Horizontal, CellTextMargin.Vertical, -CellTextMargin.Horizontal, 0);
   const unsigned horizontal = HorizontalFlag(style.Alignment);
   const unsigned vertical = VerticalFlag(style.VAlignment);
-  canvas_.SetTextColor(QtColor(fontColor));
+  // The background under the text, as DrawCell filled it.
+  const TColor background = ActiveRowShow && ARow == Row() && (ACol != Col() || !ShowSelection) ? ActiveRowColor : brush;
+  canvas_.SetTextColor(QtTextColor(fontColor, background));
 
   switch (kind) {
     case ctkHTML:
@@ -265,7 +267,8 @@ void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawSt
       }
       const bool selected =
           (AState & gdSelected) && (!(AState & gdFocused) || (Options & goDrawFocusSelected)) && !fixed;
-      canvas_.SetTextColor(QtColor(selected && SelectionTextColor != clNone ? SelectionTextColor : style.Font.Color));
+      canvas_.SetTextColor(
+          QtTextColor(selected && SelectionTextColor != clNone ? SelectionTextColor : style.Font.Color, background));
       canvas_.DrawText(DisplayText(text, kind), rect, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS);
       return;
     }

@@ -1,5 +1,7 @@
 #include "grid/GridColorQt.h"
 
+#include "grid/core/ReadableColor.h"
+
 namespace orlex::grid {
 
 QPalette::ColorRole SystemColorRole(std::uint8_t index) {
@@ -44,6 +46,18 @@ QColor ColorToQColor(TColor color, const QPalette& palette) {
     return palette.color(QPalette::Active, SystemColorRole(index));
   }
   return QColor(ColorRed(color), ColorGreen(color), ColorBlue(color));
+}
+
+QColor ReadableTextQColor(TColor text, TColor background, const QPalette& palette) {
+  const auto resolve = [&palette](TColor system) {
+    const QColor c = ColorToQColor(system, palette);
+    return RGBColor(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                    static_cast<std::uint8_t>(c.blue()));
+  };
+  const TColor drawn = orlex::grid::ReadableTextColor(text, background, resolve);
+  // A theme colour that stays keeps its own QColor, so nothing changes where the rule does not bite.
+  if (IsSystemColor(text) && drawn == resolve(text)) return ColorToQColor(text, palette);
+  return ColorToQColor(drawn, palette);
 }
 
 }  // namespace orlex::grid

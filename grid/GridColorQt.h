@@ -14,6 +14,10 @@ namespace orlex::grid {
 // missing colour never paints.
 QColor ColorToQColor(TColor color, const QPalette& palette);
 
+// The colour to draw text of colour `text` on background `background`: theme text colours stay
+// readable on fixed backgrounds (grid/core/ReadableColor.h); chosen colours are drawn as they are.
+QColor ReadableTextQColor(TColor text, TColor background, const QPalette& palette);
+
 // The palette role that stands for system colour number `index`.
 QPalette::ColorRole SystemColorRole(std::uint8_t index);
 
