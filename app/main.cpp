@@ -16,6 +16,7 @@
 #include "grid/transfer/QtDragDrop.h"
 #include "platform/FeedPath.h"
 #include "platform/FeedServer.h"
+#include "platform/ole/OleInit.h"
 
 namespace orlex::app {
 namespace {
@@ -75,8 +76,15 @@ int main(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
   // Qt sets the locale again while it starts; numbers and time stamps follow the user's.
   std::setlocale(LC_ALL, "");
-  // Drags of the grid run as Qt drags.
+  // Drags of the grid run as Qt drags; the data transfer layer is initialised before any window exists.
   orlex::grid::InstallQtDragDropLoop();
+  if (const orlex::HRESULT ole = orlex::OleInitialize(); !orlex::OleInitializeSucceeded(ole)) {
+    std::fprintf(stderr, "%s\n", orlex::OleInitializeFailureText(ole).c_str());
+    return 1;
+  }
+  struct TOleScope {
+    ~TOleScope() { orlex::OleUninitialize(); }
+  } oleScope;
 
   TForm2* form = nullptr;
   orlex::TFeedServer server(orlex::FeedSocketPath(),

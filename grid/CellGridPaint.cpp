@@ -259,6 +259,13 @@ void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawSt
     case ctkHTML:
       // HTML lines start 1 pixel inside their rectangle, so both kinds start at the same x.
       rect.setLeft(rect.left() - 1);
+      // The markup's own colours are drawn as written; the cell's theme text colour is handed over
+      // already made readable on what lies under it, as plain text gets it.
+      if (fontColor != clNone) {
+        const QColor readable = QtTextColor(fontColor, background);
+        fontColor = RGBColor(static_cast<std::uint8_t>(readable.red()), static_cast<std::uint8_t>(readable.green()),
+                             static_cast<std::uint8_t>(readable.blue()));
+      }
       PaintHtmlText(ACol, ARow, text, rect, style, brush, fontColor, linkColor);
       return;
     case ctkRTF: {

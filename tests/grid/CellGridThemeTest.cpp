@@ -23,9 +23,13 @@ struct TDrawnText {
   bool themePair;
 };
 
-// The header, a description and a value in their column colours, and the current (selected) cell.
-const TDrawnText kTexts[] = {
-    {"Header", 2, 0, false}, {"Description", 2, 3, false}, {"Value", 3, 3, false}, {"CurrentCell", 0, 1, true}};
+// The header, a description and a value in their column colours, a description in markup, and the
+// current (selected) cell.
+const TDrawnText kTexts[] = {{"Header", 2, 0, false},
+                             {"Description", 2, 3, false},
+                             {"Value", 3, 3, false},
+                             {"HtmlDescription", 4, 3, false},
+                             {"CurrentCell", 0, 1, true}};
 
 class CellGridThemeTest : public testing::TestWithParam<TThemePalette> {};
 
@@ -35,6 +39,7 @@ TEST_P(CellGridThemeTest, EveryTextContrastsAtLeastFourAndAHalfToOne) {
   ConfigureSystemGridWidget(grid);
   SystemColumnColors(grid);
   FillSixtySlots(grid);
+  grid.SetCells(4, 3, "<B>Engine</B> Speed");
   grid.show();
   const QImage image = RenderGrid(grid);
   for (const TDrawnText& t : kTexts) {
