@@ -157,7 +157,8 @@ TCellGridAccessible::TCellGridAccessible(TCellGrid* grid) : QAccessibleWidget(gr
 
 TCellGridAccessible::~TCellGridAccessible() { ResetCells(); }
 
-TCellGrid* TCellGridAccessible::Grid() const { return static_cast<TCellGrid*>(widget()); }
+// While the widget is being destroyed it is no longer a grid: the checked cast then gives none.
+TCellGrid* TCellGridAccessible::Grid() const { return qobject_cast<TCellGrid*>(widget()); }
 
 QAccessibleInterface* TCellGridAccessible::CellInterface(int col, int row) const {
   const TCellGrid* grid = Grid();
