@@ -23,15 +23,7 @@ expect_send 1 send 0 '2;rpm;"Engine Speed";1;ect;"Coolant Temp";2;'
 expect_send 1 send 1 'rpm,2906;ect,87;'
 
 # The PID window of the current cell (the first slot), from the keyboard.
-main=
-for ((i = 0; i < 50; i++)); do
-  for w in $(xdotool search --onlyvisible --name '^Orlex Gauges$' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    if ((WIDTH >= 700)); then main=$w; break 2; fi
-  done
-  sleep 0.1
-done
-[[ -n "$main" ]] || fail "no main window"
+find_main_window
 xdotool windowfocus --sync "$main"
 xdotool key Menu
 sleep 0.5

@@ -11,29 +11,9 @@ start_display
 init="21;"
 for i in $(seq 1 21); do init+="k$i;\"PID $i\";$i;"; done
 expect_send 1 send 0 "$init"
-# PID packets keep the watchdog quiet while the mouse works.
-(while kill -0 "$E2E_APP_PID" 2>/dev/null; do
-   "$E2E_FEED" --socket "$ORLEXGAUGES_SOCKET" send 1 'k1,1;k21,21;' >/dev/null 2>&1
-   sleep 1
- done) &
-E2E_BG_PIDS+=($!)
-disown $!
+keep_feeding 'k1,1;k21,21;'
 
-# The main window and, from its geometry, the grid: 8 pixels into the client area below the menu
-# bar, a 1-pixel border, a 22-pixel header row; columns of about 128 pixels.
-main=
-for ((i = 0; i < 50; i++)); do
-  for w in $(xdotool search --onlyvisible --name '^Orlex Gauges$' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    if ((WIDTH >= 700)); then main=$w; break 2; fi
-  done
-  sleep 0.1
-done
-[[ -n "$main" ]] || fail "no main window"
-eval "$(xdotool getwindowgeometry --shell "$main")"
-menu_bar=$((HEIGHT - 592))
-grid_x=$((X + 8 + 1))
-grid_y=$((Y + menu_bar + 8 + 1))
+find_main_window
 row_y() { echo $((grid_y + 22 + 22 * ($1 - 1) + 11)); }
 col_x() { echo $((grid_x + 128 * $1 + 64)); }
 

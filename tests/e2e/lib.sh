@@ -91,6 +91,37 @@ frame_extents() {
   IFS=, read -r FL FR FT FB <<<"${e:-0,0,0,0}"
 }
 
+# Sends PID packet $1 once a second while the display runs, so the watchdog stays quiet while the mouse
+# and keyboard work.
+keep_feeding() {
+  (while kill -0 "$E2E_APP_PID" 2>/dev/null; do
+     "$E2E_FEED" --socket "$ORLEXGAUGES_SOCKET" send 1 "$1" >/dev/null 2>&1
+     sleep 1
+   done) &
+  E2E_BG_PIDS+=($!)
+  disown $!
+}
+
+# Finds the shown main window: sets main and its geometry (X, Y, WIDTH, HEIGHT), and from it the grid:
+# 8 pixels into the client area below the menu bar, a 1-pixel border, a 22-pixel header row
+# (menu_bar, grid_x, grid_y).
+find_main_window() {
+  main=
+  local i w
+  for ((i = 0; i < 50; i++)); do
+    for w in $(xdotool search --onlyvisible --name '^Orlex Gauges$' 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$w")"
+      if ((WIDTH >= 700)); then main=$w; break 2; fi
+    done
+    sleep 0.1
+  done
+  [[ -n "$main" ]] || fail "no main window"
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  menu_bar=$((HEIGHT - 592))
+  grid_x=$((X + 8 + 1))
+  grid_y=$((Y + menu_bar + 8 + 1))
+}
+
 # Starts the display from its private copy (or from the executable given, as it stands) and waits
 # until it answers on its socket.
 start_display() {

@@ -33,7 +33,7 @@ main_window() {
 }
 
 # Keeps the watchdog quiet while the script looks at windows.
-keep_feeding() {
+feed_while_answered() {
   (while "$E2E_FEED" --socket "$ORLEXGAUGES_SOCKET" send 1 "$values" >/dev/null 2>&1; do sleep 1; done) &
   E2E_BG_PIDS+=($!)
 }
@@ -104,7 +104,7 @@ done
 start_display
 expect_send 1 send 0 "$init"
 expect_send 1 send 1 "$values"
-keep_feeding
+feed_while_answered
 show_all
 if [[ -n "${E2E_SCREENSHOT:-}" ]]; then import -window root "$E2E_SCREENSHOT-first.png"; fi
 close_display
@@ -115,7 +115,7 @@ read_saved
 start_display
 expect_send 1 send 0 "$init"
 expect_send 1 send 1 "$values"
-keep_feeding
+feed_while_answered
 for round in 1 2; do
   ((round == 1)) || expect_send 0 hide-all
   show_all
