@@ -7,13 +7,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTimer>
 
 #include "app/KeyboardContextMenu.h"
+#include "app/MessageBox.h"
 #include "app/core/ExceptionHook.h"
 #include "app/core/PidGridSetup.h"
 #include "app/TrackBar.h"
@@ -99,9 +99,9 @@ void TForm2::CreateControls() {
   pidgrid = new grid::TCellGrid(client);
   pidgrid->setObjectName("pidgrid");
   ConfigurePidGrid(*pidgrid);
-  pidgrid->SetDefaultColWidth(128);
-  pidgrid->SetFixedColWidth(128);
-  pidgrid->SetFixedRowHeight(22);
+  pidgrid->SetDefaultColWidth(kPidGridColWidth);
+  pidgrid->SetFixedColWidth(kPidGridColWidth);
+  pidgrid->SetFixedRowHeight(kPidGridRowHeight);
   pidgrid->SetCtl3D(false);
   pidgrid->ScrollBars = grid::ssBoth;
   // Slots are rearranged by dragging description cells; the grid arms a drag on its current cell.
@@ -212,12 +212,12 @@ void TForm2::FormCreate() {
   LayoutControls();
   table_.FieldList.clear();
   ResetGrid();
-  pidgrid->SetArrowColor(255);
+  pidgrid->SetArrowColor(kDropArrowColor);
 }
 
 void TForm2::FormResize() {
   for (int row = 0; row < pidgrid->RowCount(); ++row) pidgrid->AutoSizeRow(row);
-  pidgrid->SetDefaultColWidth(128);
+  pidgrid->SetDefaultColWidth(kPidGridColWidth);
   pidgrid->FitColumnsToWidth();
 }
 
@@ -300,8 +300,7 @@ void TForm2::DebugListing(const std::string& line) {
 }
 
 void TForm2::ShowMessage(const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, "Orlex Gauges", orlex::AnsiToDisplay(text), QMessageBox::Ok, this);
-  box.exec();
+  ShowMessageBox(orlex::AnsiToDisplay(text), this);
 }
 
 void TForm2::FailAndEnd(const std::string& boxText) {
