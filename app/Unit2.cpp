@@ -14,6 +14,7 @@
 
 #include "app/KeyboardContextMenu.h"
 #include "app/MessageBox.h"
+#include "app/PidGridWidget.h"
 #include "app/core/ExceptionHook.h"
 #include "app/core/PidGridSetup.h"
 #include "app/TrackBar.h"
@@ -55,7 +56,7 @@ QFont PixelFont(const char* family, int pixels) {
   return font;
 }
 
-const TDesign kGrid{{8, 8, 774, 540}, akLeft | akTop | akRight | akBottom, false};
+const TDesign kGrid{kPidGridDesignRect, akLeft | akTop | akRight | akBottom, false};
 const TDesign kLabel1{{303, 554, 105, 17}, akLeft | akRight | akBottom, true};
 const TDesign kMsgtxt{{432, 554, 34, 17}, akLeft | akRight | akBottom, true};
 const TDesign kLabel2{{753, 573, 0, 0}, akRight | akBottom, true};
@@ -98,12 +99,7 @@ void TForm2::CreateControls() {
 
   pidgrid = new grid::TCellGrid(client);
   pidgrid->setObjectName("pidgrid");
-  ConfigurePidGrid(*pidgrid);
-  pidgrid->SetDefaultColWidth(kPidGridColWidth);
-  pidgrid->SetFixedColWidth(kPidGridColWidth);
-  pidgrid->SetFixedRowHeight(kPidGridRowHeight);
-  pidgrid->SetCtl3D(false);
-  pidgrid->ScrollBars = grid::ssBoth;
+  ConfigurePidGridWidget(*pidgrid);
   // Slots are rearranged by dragging description cells; the grid arms a drag on its current cell.
   pidgrid->DragDropSettings.OleDropSource = true;
   pidgrid->DragDropSettings.OleAcceptFiles = false;
