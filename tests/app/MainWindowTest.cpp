@@ -30,6 +30,8 @@
 #include "tests/support/NullPidWindow.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 using namespace orlex::app;
 
@@ -97,6 +99,8 @@ struct ControlCase {
   QRect grown;         // with the client 100 wider and 50 higher
   const char* text;    // nullptr: no text to check
 };
+
+void PrintTo(const ControlCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class MainWindowControls : public MainWindowTest, public testing::WithParamInterface<ControlCase> {};
 
@@ -180,6 +184,8 @@ struct ToggleCase {
   int col, row;
   bool toggles;
 };
+
+void PrintTo(const ToggleCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ShowPidWindowCommand : public MainWindowTest, public testing::WithParamInterface<ToggleCase> {};
 

@@ -27,6 +27,8 @@
 #include "app/core/SettingsFile.h"
 #include "tests/support/LocaleGuard.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::app;
 
 namespace {
@@ -126,6 +128,8 @@ struct ValueCase {
   const char* text;
   enum { Good, Bad, Unchanged } expected;
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PidWindowValue : public testing::TestWithParam<ValueCase> {};
 
@@ -307,6 +311,8 @@ struct ThresholdCase {
   double expected;
   bool invalidBox;
 };
+
+void PrintTo(const ThresholdCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PidWindowThreshold : public testing::TestWithParam<ThresholdCase> {};
 

@@ -18,6 +18,8 @@
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using testing::HasSubstr;
@@ -95,6 +97,8 @@ struct PathCase {
   const char* socket;      // $ORLEXGAUGES_SOCKET, "" for unset
   const char* runtimeDir;  // $XDG_RUNTIME_DIR, "" for unset
 };
+
+void PrintTo(const PathCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PythonModule : public testing::TestWithParam<PathCase> {};
 

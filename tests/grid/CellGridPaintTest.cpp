@@ -10,6 +10,8 @@
 #include "tests/grid/GridPixels.h"
 #include "tests/grid/SystemGridWidget.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -39,6 +41,8 @@ struct LinePixel {
   int x, y;
   enum { kLine, kFixedFace, kDescription, kValue } expect;
 };
+
+void PrintTo(const LinePixel& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class CellGridLineTest : public CellGridPaintTest, public testing::WithParamInterface<LinePixel> {};
 

@@ -13,6 +13,8 @@
 #include "platform/ScreenUnits.h"
 #include "tests/grid/SystemGridWidget.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -63,6 +65,8 @@ struct RowCase {
   int heightBefore;
   int points;  // font size whose line the row must hold; 0 = the minimum height
 };
+
+void PrintTo(const RowCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class AutoSizeRowTest : public CellGridSizingTest, public testing::WithParamInterface<RowCase> {};
 
@@ -120,6 +124,8 @@ struct ZoomCase {
   int zoomAfter;
   int sizeChange;
 };
+
+void PrintTo(const ZoomCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ZoomByTest : public CellGridSizingTest, public testing::WithParamInterface<ZoomCase> {};
 
@@ -188,6 +194,8 @@ struct DragCase {
   int releaseX;
   int widthAfter;
 };
+
+void PrintTo(const DragCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ColumnResizeTest : public CellGridSizingTest, public testing::WithParamInterface<DragCase> {};
 

@@ -8,6 +8,8 @@
 #include "grid/GridColorQt.h"
 #include "grid/DropArrows.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -18,6 +20,8 @@ struct ArrowCase {
   QPoint inside;   // a pixel of the arrow's body
   QPoint outside;  // a pixel of the window rectangle cut away by the shape
 };
+
+void PrintTo(const ArrowCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ArrowWindows : public testing::TestWithParam<ArrowCase> {};
 
@@ -77,6 +81,8 @@ struct SystemColorCase {
   TColor color;
   QPalette::ColorRole role;
 };
+
+void PrintTo(const SystemColorCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class SystemColors : public testing::TestWithParam<SystemColorCase> {};
 

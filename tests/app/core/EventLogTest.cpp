@@ -11,6 +11,8 @@
 #include "platform/LocaleInfo.h"
 #include "tests/support/LocaleGuard.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::app;
 
 namespace {
@@ -51,6 +53,8 @@ struct LineCase {
   std::string message;
   std::string expected;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class LogLineFormat : public testing::TestWithParam<LineCase> {};
 

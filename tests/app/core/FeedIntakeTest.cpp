@@ -8,6 +8,8 @@
 
 #include "tests/app/core/FeedFakes.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::app;
 
 using namespace std::string_literals;
@@ -69,6 +71,8 @@ struct TInitFailure {
   Calls tail;  // the last calls, ending with the failure box
 };
 
+void PrintTo(const TInitFailure& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class InitFailureTest : public FeedIntakeTest, public ::testing::WithParamInterface<TInitFailure> {};
 
 TEST_P(InitFailureTest, ShowsItsBoxAndEnds) {
@@ -116,6 +120,8 @@ struct TOversizedCase {
   std::string skipLine;
 };
 
+void PrintTo(const TOversizedCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class OversizedInitTest : public FeedIntakeTest, public ::testing::WithParamInterface<TOversizedCase> {};
 
 TEST_P(OversizedInitTest, RegistersOnlyEightyAndSaysSo) {
@@ -160,6 +166,8 @@ struct TPidPacketCase {
   std::string k1;
   std::string k2;
 };
+
+void PrintTo(const TPidPacketCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PidPacketTest : public FeedIntakeTest, public ::testing::WithParamInterface<TPidPacketCase> {};
 
@@ -224,6 +232,8 @@ struct TListingCase {
   std::string text;
   std::string listed;
 };
+
+void PrintTo(const TListingCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ListingTest : public FeedIntakeTest, public ::testing::WithParamInterface<TListingCase> {};
 

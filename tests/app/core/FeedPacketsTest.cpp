@@ -1,5 +1,7 @@
 #include "app/core/FeedPackets.h"
 
+#include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -16,6 +18,8 @@ struct TSplitCase {
   std::string text;
   Fields fields;
 };
+
+void PrintTo(const TSplitCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class SplitFieldsTest : public ::testing::TestWithParam<TSplitCase> {};
 
@@ -72,6 +76,8 @@ struct TIntCase {
   std::optional<std::int32_t> value;
 };
 
+void PrintTo(const TIntCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ConvertIntegerTest : public ::testing::TestWithParam<TIntCase> {};
 
 TEST_P(ConvertIntegerTest, ReadsOrRefuses) {
@@ -112,6 +118,8 @@ struct TCountCase {
   std::string rest;
 };
 
+void PrintTo(const TCountCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ReadInitCountTest : public ::testing::TestWithParam<TCountCase> {};
 
 TEST_P(ReadInitCountTest, ReadsTheFieldBeforeTheFirstSemicolon) {
@@ -143,6 +151,8 @@ struct TPidFieldCase {
   std::string key;
   std::string value;
 };
+
+void PrintTo(const TPidFieldCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class SplitPidFieldTest : public ::testing::TestWithParam<TPidFieldCase> {};
 

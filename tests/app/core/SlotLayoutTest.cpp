@@ -15,6 +15,8 @@
 #include "app/core/SettingsSource.h"
 #include "tests/support/NullPidWindow.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 using namespace orlex::app;
 
@@ -117,6 +119,8 @@ struct HexCase {
   std::optional<TColor> color;
 };
 
+void PrintTo(const HexCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class HexColors : public testing::TestWithParam<HexCase> {};
 
 TEST_P(HexColors, ReadRedGreenBlueFromSixDigits) {
@@ -156,6 +160,8 @@ struct RestoreCase {
   std::optional<std::tuple<int, int, int>> saved;  // XPOS, YPOS, ID
   bool placed;
 };
+
+void PrintTo(const RestoreCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class RestorePosition : public SlotLayout, public testing::WithParamInterface<RestoreCase> {};
 

@@ -9,6 +9,8 @@
 #include "grid/core/CellStyle.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -61,6 +63,8 @@ struct SnapshotCase {
   TColor brush;
   TFontDesc font;
 };
+
+void PrintTo(const SnapshotCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class CreationSnapshot : public testing::TestWithParam<SnapshotCase> {};
 
@@ -144,6 +148,8 @@ struct ColumnColorCase {
   bool recordsRemain;
 };
 
+void PrintTo(const ColumnColorCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ColumnColor : public testing::TestWithParam<ColumnColorCase> {};
 
 TEST_P(ColumnColor, ChangesScrollableRowsOnlyAndClNoneDropsRecords) {
@@ -187,6 +193,8 @@ struct HeaderCase {
   std::vector<std::string> headers;
   std::vector<std::string> row0;  // expected Cells(0..7, 0)
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ColumnHeaders : public testing::TestWithParam<HeaderCase> {};
 
@@ -283,6 +291,8 @@ struct FixedErrorCase {
   std::function<void(TCellGridBase&)> act;
   const char* message;
 };
+
+void PrintTo(const FixedErrorCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class FixedCountErrors : public testing::TestWithParam<FixedErrorCase> {};
 

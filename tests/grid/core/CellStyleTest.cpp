@@ -6,6 +6,8 @@
 #include "grid/core/CellStyle.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -17,6 +19,8 @@ struct ClassifyCase {
   bool html;
   CellTextKind kind;
 };
+
+void PrintTo(const ClassifyCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class Classify : public testing::TestWithParam<ClassifyCase> {};
 
@@ -53,6 +57,8 @@ struct StyleCase {
   int fontSize;
   TGridDrawState stateOut;
 };
+
+void PrintTo(const StyleCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ResolveStyle : public testing::TestWithParam<StyleCase> {};
 

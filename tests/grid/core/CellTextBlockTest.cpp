@@ -9,6 +9,8 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -18,6 +20,8 @@ struct TSizeCase {
   std::string text;
   TTextBlockSize expected;
 };
+
+void PrintTo(const TSizeCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class TextBlockSizeTest : public testing::TestWithParam<TSizeCase> {};
 
@@ -72,6 +76,8 @@ struct TValueCase {
   std::string field;
   std::string stored;
 };
+
+void PrintTo(const TValueCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PastedValueTest : public PasteTextBlockTest, public testing::WithParamInterface<TValueCase> {};
 

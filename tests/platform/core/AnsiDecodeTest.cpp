@@ -1,5 +1,7 @@
 #include "platform/AnsiDecode.h"
 
+#include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +13,8 @@ struct NamesCase {
   const char* b;
   bool equal;
 };
+
+void PrintTo(const NamesCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class AnsiNames : public testing::TestWithParam<NamesCase> {};
 

@@ -18,6 +18,8 @@
 
 #include "tests/support/LocaleGuard.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -57,6 +59,8 @@ struct ReadCase {
   const char* key;
   std::optional<std::string> expected;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ProfileRead : public testing::TestWithParam<ReadCase> {};
 
@@ -141,6 +145,8 @@ struct IntCase {
   const char* text;
   int expected;  // kDefault when the text does not convert
 };
+
+void PrintTo(const IntCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 constexpr int kDefault = -77;
 
 class ProfileInteger : public testing::TestWithParam<IntCase> {};
@@ -169,6 +175,8 @@ struct BoolCase {
   bool expected;
 };
 
+void PrintTo(const BoolCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ProfileBool : public testing::TestWithParam<BoolCase> {};
 
 TEST_P(ProfileBool, AnyNonZeroIntegerIsTrue) {
@@ -190,6 +198,8 @@ struct FloatCase {
   const char* value;
   double expected;
 };
+
+void PrintTo(const FloatCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ProfileFloat : public testing::TestWithParam<FloatCase> {};
 
@@ -291,6 +301,12 @@ TEST(ProfileWrite, NamesAndValuesThatWouldBreakTheLineAreRefused) {
 // A failed save must leave the old file whole and no temporary file behind.
 enum class Failure { ReadOnlyDirectory, FileSizeLimit };
 
+const char* FailureName(Failure failure) {
+  return failure == Failure::ReadOnlyDirectory ? "ReadOnlyDirectory" : "FileSizeLimit";
+}
+
+void PrintTo(Failure failure, std::ostream* os) { *os << FailureName(failure); }
+
 class ProfileCommitFailure : public testing::TestWithParam<Failure> {};
 
 TEST_P(ProfileCommitFailure, LeavesTheOldFileIntact) {
@@ -338,7 +354,8 @@ TEST_P(ProfileCommitFailure, LeavesTheOldFileIntact) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProfileCommitFailure,
-                         testing::Values(Failure::ReadOnlyDirectory, Failure::FileSizeLimit));
+                         testing::Values(Failure::ReadOnlyDirectory, Failure::FileSizeLimit),
+                         [](const auto& info) { return std::string(FailureName(info.param)); });
 
 TEST(ProfileWrite, CommitReplacesTheFileAndKeepsItsPermissions) {
   TTempDir dir;
