@@ -157,7 +157,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, PidWindowValue,
                                          ValueCase{"C.UTF-8", true, 100.0, "", ValueCase::Unchanged},
                                          ValueCase{"C.UTF-8", false, 100.0, "500", ValueCase::Unchanged},
                                          ValueCase{"de_DE.UTF-8", true, 12.5, "12,6", ValueCase::Bad},
-                                         ValueCase{"de_DE.UTF-8", true, 12.5, "99.5", ValueCase::Unchanged}));
+                                         ValueCase{"de_DE.UTF-8", true, 12.5, "99.5", ValueCase::Unchanged}),
+                         orlex::test::CaseName);
 
 // A hidden window's label takes its value only when the window appears, so the latest value must
 // be the one shown, and texts set by placement meanwhile must not be overwritten by an older value.
@@ -358,7 +359,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, PidWindowThreshold,
                                          ThresholdCase{"C.UTF-8", "", 55.0, false},
                                          ThresholdCase{"C.UTF-8", std::nullopt, 55.0, false},
                                          ThresholdCase{"C.UTF-8", "abc", 0.0, true},
-                                         ThresholdCase{"de_DE.UTF-8", "12.5", 0.0, true}));
+                                         ThresholdCase{"de_DE.UTF-8", "12.5", 0.0, true}),
+                         orlex::test::CaseName);
 
 TEST(PidWindow, ColourBoxIsSharedAndRemembersTheLastChoice) {
   TPidWnd window(nullptr);

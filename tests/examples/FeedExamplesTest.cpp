@@ -90,7 +90,8 @@ TEST_P(FeedExample, SaysSoWhenNoDisplayAnswers) {
   EXPECT_EQ(run.out, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, FeedExample, testing::Values("C", "Python"));
+INSTANTIATE_TEST_SUITE_P(Languages, FeedExample, testing::Values("C", "Python"),
+                         orlex::test::CaseName);
 
 // The Python module finds the display and quotes fields by the same rules as the C and C++ client.
 struct PathCase {
@@ -114,6 +115,7 @@ TEST_P(PythonModule, FindsTheSocketAsTheLibraryDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, PythonModule,
                          testing::Values(PathCase{"/tmp/x/feed.sock", "/run/user/1"}, PathCase{"", "/run/user/1"},
-                                         PathCase{"", "relative/dir"}, PathCase{"", ""}));
+                                         PathCase{"", "relative/dir"}, PathCase{"", ""}),
+                         orlex::test::CaseName);
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <functional>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -100,53 +101,58 @@ void PrintField(const T& field, std::ostream* os) {
   }
 }
 
+// Calls visit with the fields of a plain struct, in order.
+template <typename T, typename F>
+decltype(auto) VisitFields(const T& value, F&& visit) {
+  constexpr std::size_t count = detail::FieldCount<T>();
+  static_assert(count >= 1 && count <= 12, "plain structs of 1 to 12 fields");
+  if constexpr (count == 1) {
+    const auto& [a] = value;
+    return visit(a);
+  } else if constexpr (count == 2) {
+    const auto& [a, b] = value;
+    return visit(a, b);
+  } else if constexpr (count == 3) {
+    const auto& [a, b, c] = value;
+    return visit(a, b, c);
+  } else if constexpr (count == 4) {
+    const auto& [a, b, c, d] = value;
+    return visit(a, b, c, d);
+  } else if constexpr (count == 5) {
+    const auto& [a, b, c, d, e] = value;
+    return visit(a, b, c, d, e);
+  } else if constexpr (count == 6) {
+    const auto& [a, b, c, d, e, f] = value;
+    return visit(a, b, c, d, e, f);
+  } else if constexpr (count == 7) {
+    const auto& [a, b, c, d, e, f, g] = value;
+    return visit(a, b, c, d, e, f, g);
+  } else if constexpr (count == 8) {
+    const auto& [a, b, c, d, e, f, g, h] = value;
+    return visit(a, b, c, d, e, f, g, h);
+  } else if constexpr (count == 9) {
+    const auto& [a, b, c, d, e, f, g, h, i] = value;
+    return visit(a, b, c, d, e, f, g, h, i);
+  } else if constexpr (count == 10) {
+    const auto& [a, b, c, d, e, f, g, h, i, j] = value;
+    return visit(a, b, c, d, e, f, g, h, i, j);
+  } else if constexpr (count == 11) {
+    const auto& [a, b, c, d, e, f, g, h, i, j, k] = value;
+    return visit(a, b, c, d, e, f, g, h, i, j, k);
+  } else {
+    const auto& [a, b, c, d, e, f, g, h, i, j, k, l] = value;
+    return visit(a, b, c, d, e, f, g, h, i, j, k, l);
+  }
+}
+
 template <typename T>
 void PrintFields(const T& value, std::ostream* os) {
-  constexpr std::size_t count = detail::FieldCount<T>();
-  static_assert(count >= 1 && count <= 12, "PrintFields takes plain structs of 1 to 12 fields");
-  auto print = [os](const auto&... fields) {
+  VisitFields(value, [os](const auto&... fields) {
     *os << '{';
     const char* separator = "";
     ((*os << separator, PrintField(fields, os), separator = ", "), ...);
     *os << '}';
-  };
-  if constexpr (count == 1) {
-    const auto& [a] = value;
-    print(a);
-  } else if constexpr (count == 2) {
-    const auto& [a, b] = value;
-    print(a, b);
-  } else if constexpr (count == 3) {
-    const auto& [a, b, c] = value;
-    print(a, b, c);
-  } else if constexpr (count == 4) {
-    const auto& [a, b, c, d] = value;
-    print(a, b, c, d);
-  } else if constexpr (count == 5) {
-    const auto& [a, b, c, d, e] = value;
-    print(a, b, c, d, e);
-  } else if constexpr (count == 6) {
-    const auto& [a, b, c, d, e, f] = value;
-    print(a, b, c, d, e, f);
-  } else if constexpr (count == 7) {
-    const auto& [a, b, c, d, e, f, g] = value;
-    print(a, b, c, d, e, f, g);
-  } else if constexpr (count == 8) {
-    const auto& [a, b, c, d, e, f, g, h] = value;
-    print(a, b, c, d, e, f, g, h);
-  } else if constexpr (count == 9) {
-    const auto& [a, b, c, d, e, f, g, h, i] = value;
-    print(a, b, c, d, e, f, g, h, i);
-  } else if constexpr (count == 10) {
-    const auto& [a, b, c, d, e, f, g, h, i, j] = value;
-    print(a, b, c, d, e, f, g, h, i, j);
-  } else if constexpr (count == 11) {
-    const auto& [a, b, c, d, e, f, g, h, i, j, k] = value;
-    print(a, b, c, d, e, f, g, h, i, j, k);
-  } else {
-    const auto& [a, b, c, d, e, f, g, h, i, j, k, l] = value;
-    print(a, b, c, d, e, f, g, h, i, j, k, l);
-  }
+  });
 }
 
 // A test name from free text: letters and digits kept, every other run of characters one '_'
@@ -164,5 +170,26 @@ inline std::string ParamName(std::string_view text) {
   while (!name.empty() && name.back() == '_') name.pop_back();
   return name.empty() ? "Empty" : name;
 }
+
+
+// A name generator for tables whose cases carry no name: the case's number, then its first field
+// ("3_k1_1500" for a case that starts with "k1,1500"); the number keeps names unique where the
+// first fields repeat.
+struct TCaseName {
+  template <typename Info>
+  std::string operator()(const Info& info) const {
+    using T = std::decay_t<decltype(info.param)>;
+    std::ostringstream first;
+    if constexpr (std::is_class_v<T> && std::is_aggregate_v<T>) {
+      VisitFields(info.param, [&first](const auto& field, const auto&...) { PrintField(field, &first); });
+    } else {
+      PrintField(info.param, &first);
+    }
+    std::string name = ParamName(first.str()).substr(0, 40);
+    while (!name.empty() && name.back() == '_') name.pop_back();
+    return std::to_string(info.index) + "_" + name;
+  }
+};
+inline constexpr TCaseName CaseName;
 
 }  // namespace orlex::test

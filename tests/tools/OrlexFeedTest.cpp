@@ -20,6 +20,7 @@
 #include "tests/support/FakeFeedDisplay.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/ParamPrinting.h"
 extern char** environ;
 
 namespace {
@@ -262,7 +263,8 @@ TEST_P(OrlexFeedDemo, RegistersPidsThenSendsValuesUntilTheDisplayGoesAway) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, OrlexFeedDemo,
                          testing::Values(DemoCase{"C.UTF-8", "(^|;)ECT,[0-9]+\\.[0-9];"},
-                                         DemoCase{"de_DE.UTF-8", "(^|;)ECT,[0-9]+,[0-9];"}));
+                                         DemoCase{"de_DE.UTF-8", "(^|;)ECT,[0-9]+,[0-9];"}),
+                         orlex::test::CaseName);
 
 TEST_F(OrlexFeed, BenchReportsDisplayBaselineAndRatio) {
   TFakeFeedDisplay display(Path(), [](const orlex::TFeedRequest&) { return 1; });

@@ -136,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, HexColors,
                                          HexCase{"FF0000", 0x0000FF}, HexCase{"00ff00", 0x00FF00},
                                          HexCase{"000000", 0}, HexCase{"f9f08", std::nullopt},
                                          HexCase{"f9f08c0", std::nullopt}, HexCase{"g9f08c", std::nullopt},
-                                         HexCase{"-1f08c", std::nullopt}, HexCase{"", std::nullopt}));
+                                         HexCase{"-1f08c", std::nullopt}, HexCase{"", std::nullopt}),
+                         orlex::test::CaseName);
 
 TEST_F(SlotLayout, SixtyOnePidsFillColumnByColumnAndOneBoxIsShown) {
   for (int k = 1; k <= 62; ++k) AddPid(100 + k, "k" + std::to_string(k));

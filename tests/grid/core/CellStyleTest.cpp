@@ -40,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ClassifyCase{"{x</b>", true, ctkHTML}, ClassifyCase{"|\\\0A"s, true, ctkWide},
                     ClassifyCase{"|\\\0=\0"s, true, ctkFormula}, ClassifyCase{"|\\\0=\0A"s, true, ctkFormula},
                     ClassifyCase{"|\\\0=A"s, true, ctkWide}, ClassifyCase{"|\\"s, true, ctkWide},
-                    ClassifyCase{"|x</b>", true, ctkHTML}, ClassifyCase{"<"s, true, ctkPlain}));
+                    ClassifyCase{"|x</b>", true, ctkHTML}, ClassifyCase{"<"s, true, ctkPlain}),
+                         orlex::test::CaseName);
 
 constexpr TColor kValueColor = 0x8CF0F9;
 constexpr TColor kDescriptionColor = 0xFDF8C3;

@@ -36,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // × and ÷ are not a letter pair; nor are ß and ÿ
                     NamesCase{"\xD7", "\xF7", false}, NamesCase{"\xDF", "\xFF", false},
                     // Letters outside Windows-1252 keep their case
-                    NamesCase{"\xD0\x96", "\xD0\xB6", false}));
+                    NamesCase{"\xD0\x96", "\xD0\xB6", false}),
+                         orlex::test::CaseName);
 
 TEST(AnsiDecode, InvalidUtf8BytesReadAsWindows1252) {
   std::u32string read;

@@ -100,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"PID_rpm", "Ypos", std::nullopt}, ReadCase{"other", "XPOS", "4"},
                     ReadCase{"Other", "Ypos", "7"}, ReadCase{"Missing", "Xpos", std::nullopt},
                     ReadCase{"PID_rp", "Xpos", std::nullopt}, ReadCase{"\xC3\xA9LAN", "K", "accented"},
-                    ReadCase{"\xE9lan", "k", "accented"}));  // "élan" in UTF-8, and in Windows-1252
+                    ReadCase{"\xE9lan", "k", "accented"}),
+                         orlex::test::CaseName);  // "élan" in UTF-8, and in Windows-1252
 
 TEST(ProfileRead, ValuesAreCutTo2047Characters) {
   TTempDir dir;
@@ -167,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
                     IntCase{"$123456789", kDefault}, IntCase{"2147483647", INT_MAX},
                     IntCase{"-2147483648", INT_MIN}, IntCase{"2147483648", kDefault}, IntCase{"1.5", kDefault},
                     IntCase{"12abc", kDefault}, IntCase{"", kDefault}, IntCase{"-", kDefault},
-                    IntCase{"$", kDefault}, IntCase{"0xg", kDefault}));
+                    IntCase{"$", kDefault}, IntCase{"0xg", kDefault}),
+                         orlex::test::CaseName);
 
 struct BoolCase {
   const char* line;  // the key line, or "" for none
@@ -191,7 +193,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProfileBool,
                          testing::Values(BoolCase{"CEnabled=1", false, true}, BoolCase{"CEnabled=0", true, false},
                                          BoolCase{"CEnabled=-3", false, true}, BoolCase{"CEnabled=$0", true, false},
                                          BoolCase{"CEnabled=yes", false, false}, BoolCase{"CEnabled=yes", true, true},
-                                         BoolCase{"", false, false}, BoolCase{"", true, true}));
+                                         BoolCase{"", false, false}, BoolCase{"", true, true}),
+                         orlex::test::CaseName);
 
 struct FloatCase {
   const char* locale;
@@ -217,7 +220,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProfileFloat,
                          testing::Values(FloatCase{"C.UTF-8", "12.5", 12.5}, FloatCase{"C.UTF-8", "12,5", -1.0},
                                          FloatCase{"de_DE.UTF-8", "12,5", 12.5},
                                          FloatCase{"de_DE.UTF-8", "12.5", -1.0}, FloatCase{"C.UTF-8", "", -1.0},
-                                         FloatCase{"C.UTF-8", "-3", -3.0}, FloatCase{"C.UTF-8", "abc", -1.0}));
+                                         FloatCase{"C.UTF-8", "-3", -3.0}, FloatCase{"C.UTF-8", "abc", -1.0}),
+                         orlex::test::CaseName);
 
 // ---- writing ----
 
