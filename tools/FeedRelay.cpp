@@ -187,10 +187,13 @@ void TFeedRelay::Accept() {
   }
 }
 
-bool TFeedRelay::Pump(TPair& pair, short feedEvents) {
+bool TFeedRelay::Pump(TPair& pair, short feedEvents, short displayEvents) {
   char buffer[kReadChunk];
+  // Only sides that poll found ready are read, and a short read is taken to have drained the socket:
+  // every system call saved is a few microseconds off each round trip.
+  constexpr short kReadable = POLLIN | POLLHUP | POLLERR;
   // The Feed's bytes: read while the display keeps up, passed on at once.
-  while (!pair.feedDone && !pair.displayDone && pair.toDisplay.size() - pair.toDisplayAt < kMaxAhead) {
+  while ((feedEvents & kReadable) != 0 && !pair.feedDone && !pair.displayDone && pair.toDisplay.size() - pair.toDisplayAt < kMaxAhead) {
     const ssize_t n = recv(pair.feed, buffer, sizeof(buffer), 0);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
@@ -201,6 +204,7 @@ bool TFeedRelay::Pump(TPair& pair, short feedEvents) {
     }
     Record(pair, buffer, static_cast<size_t>(n));
     pair.toDisplay.append(buffer, static_cast<size_t>(n));
+    if (static_cast<size_t>(n) < sizeof(buffer)) break;
   }
   while (pair.toDisplayAt < pair.toDisplay.size() && !pair.displayDone) {
     const ssize_t n = send(pair.display, pair.toDisplay.data() + pair.toDisplayAt,
@@ -226,7 +230,7 @@ bool TFeedRelay::Pump(TPair& pair, short feedEvents) {
     }
   }
   // The display's replies, passed back at once.
-  while (!pair.displayDone && pair.toFeed.size() - pair.toFeedAt < kMaxAhead) {
+  while ((displayEvents & kReadable) != 0 && !pair.displayDone && pair.toFeed.size() - pair.toFeedAt < kMaxAhead) {
     const ssize_t n = recv(pair.display, buffer, sizeof(buffer), 0);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
@@ -237,6 +241,7 @@ bool TFeedRelay::Pump(TPair& pair, short feedEvents) {
     }
     RecordReplies(pair, buffer, static_cast<size_t>(n));
     pair.toFeed.append(buffer, static_cast<size_t>(n));
+    if (static_cast<size_t>(n) < sizeof(buffer)) break;
   }
   while (pair.toFeedAt < pair.toFeed.size() && !pair.feedGone) {
     const ssize_t n =
@@ -292,7 +297,7 @@ void TFeedRelay::Run(int stopFd) {
     for (size_t i = 0; i < pairs_.size();) {
       const pollfd& feed = fds[2 + 2 * i];
       const pollfd& display = fds[3 + 2 * i];
-      if ((feed.revents | display.revents) != 0 && !Pump(*pairs_[i], feed.revents)) {
+      if ((feed.revents | display.revents) != 0 && !Pump(*pairs_[i], feed.revents, display.revents)) {
         pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(i));
         fds.erase(fds.begin() + static_cast<std::ptrdiff_t>(2 + 2 * i), fds.begin() + static_cast<std::ptrdiff_t>(4 + 2 * i));
         continue;

@@ -42,7 +42,7 @@ class TFeedRelay {
  private:
   struct TPair;
   void Accept();
-  bool Pump(TPair& pair, short feedEvents);  // false once the pair is finished
+  bool Pump(TPair& pair, short feedEvents, short displayEvents);  // false once the pair is finished
   void Record(TPair& pair, const char* bytes, size_t size);
   void RecordReplies(TPair& pair, const char* bytes, size_t size);
   void RecordEnd(TPair& pair, int cause);

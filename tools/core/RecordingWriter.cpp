@@ -3,9 +3,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace orlex::recording {
+
+namespace {
+
+// The thread writes when this much is waiting or the interval has passed, not for every push: waking
+// it per frame would cost the relay a thread switch per frame.
+constexpr size_t kWakeBytes = 64 * 1024;
+constexpr auto kWriteInterval = std::chrono::milliseconds(100);
+
+}  // namespace
 
 TRecordingWriter::TRecordingWriter(int fd, TReport report, size_t maxPending)
     : fd_(fd), report_(std::move(report)), maxPending_(maxPending), thread_([this] { Run(); }) {}
@@ -14,6 +24,7 @@ TRecordingWriter::~TRecordingWriter() { Finish(); }
 
 void TRecordingWriter::Push(std::string& bytes) {
   bool tooFar = false;
+  bool wake = false;
   {
     std::lock_guard lock(mutex_);
     if (failed_ || stopping_) {
@@ -23,10 +34,9 @@ void TRecordingWriter::Push(std::string& bytes) {
     if (pending_.size() + bytes.size() > maxPending_) {
       failed_ = true;
       tooFar = true;
-    } else if (pending_.empty()) {
-      pending_.swap(bytes);  // the common case: no copy
     } else {
       pending_.append(bytes);
+      wake = pending_.size() >= kWakeBytes;
     }
   }
   bytes.clear();
@@ -34,7 +44,7 @@ void TRecordingWriter::Push(std::string& bytes) {
     report_("the disk does not keep up with the Feed; recording stops here");
     return;
   }
-  wake_.notify_one();
+  if (wake) wake_.notify_one();
 }
 
 void TRecordingWriter::Run() {
@@ -42,8 +52,11 @@ void TRecordingWriter::Run() {
   for (;;) {
     {
       std::unique_lock lock(mutex_);
-      wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
-      if (pending_.empty() && stopping_) return;
+      wake_.wait_for(lock, kWriteInterval, [this] { return stopping_ || pending_.size() >= kWakeBytes; });
+      if (pending_.empty()) {
+        if (stopping_) return;
+        continue;
+      }
       writing.clear();
       writing.swap(pending_);
       if (failed_) continue;  // dropped

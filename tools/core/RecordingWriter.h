@@ -1,7 +1,7 @@
 #pragma once
 
 // Writes a recording in the background, so the relay never waits for the disk. Bytes handed over are
-// written in order by a thread of its own. When a write fails (a full disk), the failure is reported
+// written in order by a thread of its own, at least every 0.1 s. When a write fails (a full disk), the failure is reported
 // once, through the function given, and everything from then on is dropped: the file keeps the records
 // written before, which a reader takes up to the last complete one. So does a writer that falls more
 // than `maxPending` bytes behind.
