@@ -146,6 +146,39 @@ TEST(RecordRelayFailures, AFullDiskIsReportedOnceAndRelayingGoesOn) {
   EXPECT_EQ(err.find(report), err.rfind(report)) << "reported once: " << err;
 }
 
+// A Feed may send frames without waiting for each reply; they arrive in order, in whatever pieces.
+TEST(RecordRelayPipelining, FramesSentAtOnceAreAnsweredAndRecordedInOrder) {
+  TTempDir dir;
+  TFakeFeedDisplay display(dir.File("d.sock"), [](const orlex::TFeedRequest& r) {
+    return static_cast<int32_t>(orlex::FeedPayloadText(r.payload).size());
+  });
+  TToolProcess relay({"--socket", dir.File("d.sock"), "record", "--out", dir.File("rec"), "--listen", dir.File("r.sock")});
+  ASSERT_TRUE(WaitForSocket(dir.File("r.sock")));
+  std::string burst;
+  for (int i = 0; i < 300; ++i) burst += Packet(1, "K," + std::string(static_cast<size_t>(i), 'v') + ";");
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, dir.File("r.sock").c_str(), sizeof(address.sun_path) - 1);
+  ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(send(fd, burst.data(), burst.size(), MSG_NOSIGNAL), static_cast<ssize_t>(burst.size()));
+  shutdown(fd, SHUT_WR);
+  std::string replies;
+  char buffer[4096];
+  for (ssize_t n; (n = recv(fd, buffer, sizeof(buffer), 0)) > 0;) replies.append(buffer, static_cast<size_t>(n));
+  ::close(fd);
+  ASSERT_EQ(replies.size(), 300u * 4u);
+  for (int i = 0; i < 300; ++i) EXPECT_EQ(orlex::DecodeFeedReply(replies.data() + 4 * i), i + 3);
+
+  EXPECT_EQ(relay.Stop(), 0) << relay.Err();
+  const std::vector<rec::TExchange> x = rec::PairExchanges(rec::ReadRecording(SlurpFile(dir.File("rec"))).events);
+  ASSERT_EQ(x.size(), 300u);
+  for (int i = 0; i < 300; ++i) {
+    EXPECT_EQ(orlex::FeedPayloadText(x[i].payload).size(), static_cast<size_t>(i + 3));
+    EXPECT_EQ(x[i].result, i + 3);
+  }
+}
+
 TEST(RecordRelayFailures, NoDisplayClosesTheFeedsConnectionAndSaysWhy) {
   TTempDir dir;
   TToolProcess relay({"--socket", dir.File("none.sock"), "record", "--out", dir.File("rec"), "--listen",

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/FeedFrame.h"
@@ -128,6 +129,21 @@ TEST_F(RecordingModes, ReplayWindowStartsWithTheInitItNeeds) {
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[0].data, 0u);
   EXPECT_THAT(got[1].payload, HasSubstr("RPM,1600;"));
+}
+
+TEST_F(RecordingModes, LoopStartsAgainFromTheBeginning) {
+  std::string s;
+  rec::AppendHeader(s, 0);
+  rec::AppendFrame(s, 0, 1, orlex::kMsgCopyData, 0, Text("1;RPM;Rpm;1;"));
+  rec::AppendFrame(s, 10, 1, orlex::kMsgCopyData, 1, Text("RPM,1;"));
+  Write("rec", s);
+  TFakeFeedDisplay display(dir_.File("d.sock"), [](const orlex::TFeedRequest&) { return 1; });
+  TToolProcess replay({"--socket", dir_.File("d.sock"), "replay", dir_.File("rec"), "--loop", "--speed", "0"});
+  for (int i = 0; i < 500 && display.Requests().size() < 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  replay.Stop();
+  const std::vector<orlex::TFeedRequest> got = display.Requests();
+  ASSERT_GE(got.size(), 6u);
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(got[i].data, i % 2) << i;
 }
 
 TEST_F(RecordingModes, ExportGivesEveryValueAsSentToPythonsCsvReader) {
