@@ -240,6 +240,15 @@ TEST_F(RecordingModes, ACutRecordingExportsItsCompleteFramesAndSaysSo) {
   EXPECT_THAT(run.err, HasSubstr("ends in the middle of a record (a recording cut short); using the 4 complete records"));
 }
 
+TEST_F(RecordingModes, HelpNamesTheRecordingCommandsAndTheirOptions) {
+  const TProgramRun run = Tool({"--help"});
+  EXPECT_EQ(run.exitCode, 0);
+  for (const char* word : {"record --out FILE", "replay FILE", "export FILE --csv", "--listen PATH", "--speed X",
+                           "--loop", "--from SECONDS", "--to SECONDS", "--wide", "3 when replay"}) {
+    EXPECT_THAT(run.out, HasSubstr(word));
+  }
+}
+
 struct TUsage {
   const char* name;
   std::vector<std::string> args;
