@@ -48,8 +48,8 @@ void BM_RoundTripThroughRelay(benchmark::State& state) {
     return;
   }
   {
-    orlexfeed::TFeedRelay relay(dir.File("r.sock"), dir.File("d.sock"), writer);
-    std::thread loop([&] { relay.Run(stop[0]); });
+    orlexfeed::TFeedRelay relay(dir.File("r.sock"), dir.File("d.sock"));
+    std::thread loop([&] { relay.Run(stop[0], writer); });
     RoundTrips(state, dir.File("r.sock"));
     (void)!write(stop[1], "x", 1);
     loop.join();

@@ -94,13 +94,6 @@ int RunRecord(const TRecordArgs& args) {
     }
   } removeDir{privateDir};
 
-  const int fd = ::open(args.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw std::runtime_error("cannot write " + args.out + ": " + std::strerror(errno));
-  rec::TRecordingWriter writer(fd, [file = args.out](const std::string& problem) {
-    std::cerr << "orlex-feed record: cannot write " << file << " (" << problem
-              << "); relaying goes on, the recording ends at its last complete record." << std::endl;
-  });
-
   int stopPipe[2];
   if (pipe2(stopPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
   gStopWrite = stopPipe[1];
@@ -111,14 +104,21 @@ int RunRecord(const TRecordArgs& args) {
   sigaction(SIGTERM, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  // Listening first: a relay that cannot listen leaves an existing file as it was.
+  TFeedRelay relay(listen, args.displayPath);
+  const int fd = ::open(args.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw std::runtime_error("cannot write " + args.out + ": " + std::strerror(errno));
+  rec::TRecordingWriter writer(fd, [file = args.out](const std::string& problem) {
+    std::cerr << "orlex-feed record: cannot write " << file << " (" << problem
+              << "); relaying goes on, the recording ends at its last complete record." << std::endl;
+  });
   TRelayFigures figures;
   {
-    TFeedRelay relay(listen, args.displayPath, writer);
     std::cout << "orlex-feed record: listening on " << listen << "\n"
               << "  point the Feed at it: ORLEXGAUGES_SOCKET=" << listen << "\n"
               << "  relaying to " << args.displayPath << ", recording to " << args.out << "; Ctrl+C stops."
               << std::endl;
-    relay.Run(stopPipe[0]);
+    relay.Run(stopPipe[0], writer);
     figures = relay.Figures();
   }
   gStopWrite = -1;
@@ -188,6 +188,10 @@ int RunExport(const TExportArgs& args) {
   const rec::TRecording recording = LoadRecording(args.file);
   const std::vector<rec::TExchange> exchanges = rec::PairExchanges(recording.events);
   std::ofstream file;
+  std::error_code ignored;
+  if (!args.out.empty() && std::filesystem::equivalent(args.file, args.out, ignored)) {
+    throw std::runtime_error("the CSV would overwrite the recording " + args.file);
+  }
   if (!args.out.empty()) {
     file.open(args.out, std::ios::binary | std::ios::trunc);
     if (!file) throw std::runtime_error("cannot write " + args.out + ": " + std::strerror(errno));

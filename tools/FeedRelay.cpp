@@ -104,8 +104,8 @@ struct TFeedRelay::TPair {
   }
 };
 
-TFeedRelay::TFeedRelay(std::string listenPath, std::string displayPath, rec::TRecordingWriter& writer)
-    : listenPath_(std::move(listenPath)), displayPath_(std::move(displayPath)), writer_(writer) {
+TFeedRelay::TFeedRelay(std::string listenPath, std::string displayPath)
+    : listenPath_(std::move(listenPath)), displayPath_(std::move(displayPath)) {
   const sockaddr_un address = Address(listenPath_);
   if (SomeoneAnswers(address)) throw std::runtime_error("something already answers on " + listenPath_);
   struct stat existing {};
@@ -121,9 +121,6 @@ TFeedRelay::TFeedRelay(std::string listenPath, std::string displayPath, rec::TRe
     listenFd_ = -1;
     throw std::runtime_error("cannot listen on " + listenPath_ + ": " + reason);
   }
-  startSteady_ = SteadyMicros();
-  rec::AppendHeader(scratch_, UnixMicrosNow());
-  writer_.Push(scratch_);
 }
 
 TFeedRelay::~TFeedRelay() {
@@ -269,7 +266,11 @@ bool TFeedRelay::Pump(TPair& pair, short feedEvents, short displayEvents) {
   return !finished;
 }
 
-void TFeedRelay::Run(int stopFd) {
+void TFeedRelay::Run(int stopFd, rec::TRecordingWriter& writer) {
+  writer_ = &writer;
+  startSteady_ = SteadyMicros();
+  rec::AppendHeader(scratch_, UnixMicrosNow());
+  writer_->Push(scratch_);
   std::vector<pollfd> fds;
   for (;;) {
     fds.clear();
@@ -305,11 +306,12 @@ void TFeedRelay::Run(int stopFd) {
       ++i;
     }
     if (fds[1].revents != 0) Accept();
-    if (!scratch_.empty()) writer_.Push(scratch_);
+    if (!scratch_.empty()) writer_->Push(scratch_);
   }
   for (const auto& pair : pairs_) RecordEnd(*pair, static_cast<int>(rec::TEndCause::Relay));
   pairs_.clear();
-  if (!scratch_.empty()) writer_.Push(scratch_);
+  if (!scratch_.empty()) writer_->Push(scratch_);
+  writer_ = nullptr;
 }
 
 }  // namespace orlexfeed

@@ -29,13 +29,14 @@ class TFeedRelay {
  public:
   // Binds and listens on `listenPath` (replacing a socket file nobody answers on); relays to
   // `displayPath`. Throws std::runtime_error when it cannot listen.
-  TFeedRelay(std::string listenPath, std::string displayPath, orlex::recording::TRecordingWriter& writer);
+  TFeedRelay(std::string listenPath, std::string displayPath);
   ~TFeedRelay();  // closes every connection and removes the socket file
   TFeedRelay(const TFeedRelay&) = delete;
   TFeedRelay& operator=(const TFeedRelay&) = delete;
 
-  // Relays until `stopFd` becomes readable; then records every open connection's end.
-  void Run(int stopFd);
+  // Relays until `stopFd` becomes readable, recording to `writer` from its header on; then records
+  // every open connection's end.
+  void Run(int stopFd, orlex::recording::TRecordingWriter& writer);
 
   TRelayFigures Figures() const { return figures_; }
 
@@ -50,7 +51,7 @@ class TFeedRelay {
 
   std::string listenPath_;
   std::string displayPath_;
-  orlex::recording::TRecordingWriter& writer_;
+  orlex::recording::TRecordingWriter* writer_ = nullptr;
   int listenFd_ = -1;
   uint64_t startSteady_ = 0;
   uint32_t nextConnection_ = 1;

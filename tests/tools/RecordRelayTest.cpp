@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -189,13 +190,15 @@ TEST(RecordRelayFailures, NoDisplayClosesTheFeedsConnectionAndSaysWhy) {
   EXPECT_THAT(relay.Err(), HasSubstr("no display answers on " + dir.File("none.sock")));
 }
 
-TEST(RecordRelayFailures, RefusesAListenPathSomeoneAnswersOn) {
+TEST(RecordRelayFailures, RefusesAListenPathSomeoneAnswersOnAndLeavesTheFileAlone) {
   TTempDir dir;
   TFakeFeedDisplay other(dir.File("busy.sock"), DisplayAnswer);
+  std::ofstream(dir.File("rec")) << "an earlier recording";
   TToolProcess relay({"--socket", dir.File("d.sock"), "record", "--out", dir.File("rec"), "--listen",
                       dir.File("busy.sock")});
   EXPECT_EQ(relay.Stop(0), 1);
   EXPECT_THAT(relay.Err(), HasSubstr("something already answers on " + dir.File("busy.sock")));
+  EXPECT_EQ(SlurpFile(dir.File("rec")), "an earlier recording");
 }
 
 }  // namespace

@@ -226,6 +226,11 @@ TEST_F(RecordingModes, RefusesFilesOfAnotherVersionOrKind) {
   const TProgramRun text = Tool({"export", dir_.File("text"), "--csv"});
   EXPECT_EQ(text.exitCode, 1);
   EXPECT_THAT(text.err, HasSubstr("is not an Orlex Gauges recording"));
+  Write("rec", Session());
+  const TProgramRun overwrite = Tool({"export", dir_.File("rec"), "--csv", "--out", dir_.File("rec")});
+  EXPECT_EQ(overwrite.exitCode, 1);
+  EXPECT_THAT(overwrite.err, HasSubstr("the CSV would overwrite the recording"));
+  EXPECT_EQ(SlurpFile(dir_.File("rec")), Session());
   const TProgramRun missing = Tool({"export", dir_.File("nothing"), "--csv"});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_THAT(missing.err, HasSubstr("cannot read " + dir_.File("nothing")));
