@@ -285,9 +285,10 @@ void TFeedRelay::Run(int stopFd, rec::TRecordingWriter& writer) {
       if (pair->toFeed.size() > pair->toFeedAt && !pair->feedGone) feedEvents |= POLLOUT;
       if (!pair->displayDone && pair->toFeed.size() - pair->toFeedAt < kMaxAhead) displayEvents |= POLLIN;
       if (pair->toDisplay.size() > pair->toDisplayAt) displayEvents |= POLLOUT;
-      // A closed side would report its hang-up again and again: it is left out (a negative fd).
-      fds.push_back({pair->feedGone ? -1 : pair->feed, feedEvents, 0});
-      fds.push_back({pair->displayDone ? -1 : pair->display, displayEvents, 0});
+      // A side with nothing to wait for is left out (a negative fd): a hung-up socket would report its
+      // hang-up again and again, spinning the loop while the other side takes its time.
+      fds.push_back({pair->feedGone || feedEvents == 0 ? -1 : pair->feed, feedEvents, 0});
+      fds.push_back({pair->displayDone || displayEvents == 0 ? -1 : pair->display, displayEvents, 0});
     }
     if (poll(fds.data(), fds.size(), -1) < 0) {
       if (errno == EINTR) continue;
