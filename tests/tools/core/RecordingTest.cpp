@@ -2,6 +2,7 @@
 // records and nothing else, and files that are not ours or of another version are refused.
 
 #include "tools/core/Recording.h"
+#include "tools/core/ReplayPlan.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,9 @@ TEST(Recording, CutAtEveryByteKeepsTheCompleteRecordsAndNothingElse) {
     size_t frames = 0;
     for (size_t i = 0; i < complete; ++i) frames += s.events[i].kind == TRecordKind::Frame;
     EXPECT_EQ(exchanges.size(), frames);
+    const std::vector<TReplayStep> steps = PlanReplay(exchanges, {0, {}, {}});
+    ASSERT_EQ(steps.size(), frames);
+    for (size_t i = 0; i < steps.size(); ++i) EXPECT_EQ(exchanges[steps[i].exchange].payload, exchanges[i].payload);
   }
 }
 
