@@ -113,10 +113,20 @@ TFeedRelay::TFeedRelay(std::string listenPath, std::string displayPath)
     if (!S_ISSOCK(existing.st_mode)) throw std::runtime_error(listenPath_ + " exists and is not a socket");
     ::unlink(listenPath_.c_str());  // a relay or display that is gone
   }
+  // Bound under a temporary name and renamed once it listens, private: a Feed never finds the path
+  // before the relay takes connections on it.
+  std::string bindPath = listenPath_ + "~";
+  if (bindPath.size() >= sizeof(address.sun_path)) bindPath = listenPath_;
+  if (lstat(bindPath.c_str(), &existing) == 0 && S_ISSOCK(existing.st_mode)) ::unlink(bindPath.c_str());
+  const sockaddr_un bindAddress = Address(bindPath);
   listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (listenFd_ < 0 || bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-      chmod(listenPath_.c_str(), 0600) != 0 || listen(listenFd_, 64) != 0) {
+  bool bound = false;
+  if (listenFd_ < 0 ||
+      !(bound = bind(listenFd_, reinterpret_cast<const sockaddr*>(&bindAddress), sizeof(bindAddress)) == 0) ||
+      chmod(bindPath.c_str(), 0600) != 0 || listen(listenFd_, 64) != 0 ||
+      (bindPath != listenPath_ && rename(bindPath.c_str(), listenPath_.c_str()) != 0)) {
     const std::string reason = std::strerror(errno);
+    if (bound) ::unlink(bindPath.c_str());  // only the file this relay made
     if (listenFd_ >= 0) ::close(listenFd_);
     listenFd_ = -1;
     throw std::runtime_error("cannot listen on " + listenPath_ + ": " + reason);
