@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
@@ -32,6 +33,19 @@ namespace rec = orlex::recording;
 namespace {
 
 int gStopWrite = -1;
+volatile sig_atomic_t gReplayInterrupted = 0;
+
+void OnReplayInterrupt(int) { gReplayInterrupted = 1; }
+
+// Waits until `due`, in short steps so that Ctrl+C ends the wait; false when interrupted.
+bool WaitUntil(std::chrono::steady_clock::time_point due) {
+  for (;;) {
+    if (gReplayInterrupted) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= due) return true;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(due - now, std::chrono::milliseconds(50)));
+  }
+}
 
 void OnStopSignal(int) {
   const int saved = errno;
@@ -144,6 +158,12 @@ int RunReplay(const TReplayArgs& args) {
     return 0;
   }
   const auto wait = std::chrono::milliseconds(static_cast<long long>(args.waitSeconds * 1000));
+  // Ctrl+C ends a replay (a loop, above all) with its summary.
+  struct sigaction action {};
+  action.sa_handler = OnReplayInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
   size_t sent = 0;
   size_t differ = 0;
   do {
@@ -152,7 +172,7 @@ int RunReplay(const TReplayArgs& args) {
     const auto start = std::chrono::steady_clock::now();
     for (const rec::TReplayStep& step : steps) {
       const rec::TExchange& exchange = exchanges[step.exchange];
-      std::this_thread::sleep_until(start + std::chrono::microseconds(step.dueMicros));
+      if (!WaitUntil(start + std::chrono::microseconds(step.dueMicros))) break;
       auto client = clients.find(exchange.connection);
       if (client == clients.end()) {
         client = clients.emplace(exchange.connection, orlex::TFeedClient::Connect(args.displayPath, wait)).first;
@@ -175,8 +195,8 @@ int RunReplay(const TReplayArgs& args) {
                   << ", now " << OutcomeText(outcome, result) << std::endl;
       }
     }
-  } while (args.loop);
-  std::cout << "orlex-feed replay: " << sent << " frames sent, "
+  } while (args.loop && !gReplayInterrupted);
+  std::cout << "orlex-feed replay: " << (gReplayInterrupted ? "interrupted; " : "") << sent << " frames sent, "
             << (differ == 0 ? std::string("every reply as recorded")
                             : std::to_string(differ) + (differ == 1 ? " reply differs" : " replies differ") +
                                   " from the recording")

@@ -131,7 +131,7 @@ TEST_F(RecordingModes, ReplayWindowStartsWithTheInitItNeeds) {
   EXPECT_THAT(got[1].payload, HasSubstr("RPM,1600;"));
 }
 
-TEST_F(RecordingModes, LoopStartsAgainFromTheBeginning) {
+TEST_F(RecordingModes, LoopStartsAgainFromTheBeginningUntilInterrupted) {
   std::string s;
   rec::AppendHeader(s, 0);
   rec::AppendFrame(s, 0, 1, orlex::kMsgCopyData, 0, Text("1;RPM;Rpm;1;"));
@@ -140,7 +140,8 @@ TEST_F(RecordingModes, LoopStartsAgainFromTheBeginning) {
   TFakeFeedDisplay display(dir_.File("d.sock"), [](const orlex::TFeedRequest&) { return 1; });
   TToolProcess replay({"--socket", dir_.File("d.sock"), "replay", dir_.File("rec"), "--loop", "--speed", "0"});
   for (int i = 0; i < 500 && display.Requests().size() < 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  replay.Stop();
+  EXPECT_EQ(replay.Stop(SIGINT), 0) << replay.Err();
+  EXPECT_THAT(replay.Out(), testing::MatchesRegex("orlex-feed replay: interrupted; [0-9]+ frames sent, every reply as recorded.\n"));
   const std::vector<orlex::TFeedRequest> got = display.Requests();
   ASSERT_GE(got.size(), 6u);
   for (size_t i = 0; i < 6; ++i) EXPECT_EQ(got[i].data, i % 2) << i;
