@@ -1,6 +1,7 @@
 #include "platform/AnsiText.h"
 
 #include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 namespace {

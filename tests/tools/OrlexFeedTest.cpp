@@ -21,6 +21,7 @@
 #include "tests/support/TempDir.h"
 
 #include "tests/support/ParamPrinting.h"
+
 extern char** environ;
 
 namespace {

@@ -16,6 +16,7 @@
 #include "tests/support/TempDir.h"
 
 #include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using orlex::TFeedClient;

@@ -1,6 +1,7 @@
 #include "platform/FeedFrame.h"
 
 #include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>

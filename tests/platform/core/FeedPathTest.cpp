@@ -11,6 +11,7 @@
 #include "tests/support/TempDir.h"
 
 #include "tests/support/ParamPrinting.h"
+
 namespace {
 
 struct PathCase {

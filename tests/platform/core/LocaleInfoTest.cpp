@@ -5,6 +5,7 @@
 #include "tests/support/LocaleGuard.h"
 
 #include "tests/support/ParamPrinting.h"
+
 namespace {
 
 struct FloatCase {
