@@ -3,9 +3,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <cstdlib>
 #include <string>
 
+#include "app/core/PidGridSetup.h"
 #include "grid/CellGrid.h"
 #include "tests/grid/SystemGridWidget.h"
 
@@ -42,7 +42,7 @@ void BM_ZoomStep(benchmark::State& state) {
   for (auto _ : state) {
     grid.ZoomFactor = (step++ % 2) ? 4 : 3;
     for (int r = 0; r < grid.RowCount(); ++r) grid.AutoSizeRow(r);
-    grid.SetDefaultColWidth(128);
+    grid.SetDefaultColWidth(orlex::app::kPidGridColWidth);
     grid.FitColumnsToWidth();
     grid.viewport()->repaint();
   }
@@ -74,12 +74,3 @@ void BM_ThrottledValueUpdates(benchmark::State& state) {
 BENCHMARK(BM_ThrottledValueUpdates)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
