@@ -2,11 +2,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <string>
 
 #include "app/core/PidGridSetup.h"
 #include "grid/CellGrid.h"
+#include "bench/PaintRate.h"
 #include "tests/grid/SystemGridWidget.h"
 
 using namespace orlex::grid;
@@ -55,21 +55,9 @@ BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMicrosecond);
 void BM_ThrottledValueUpdates(benchmark::State& state) {
   TCellGrid grid;
   ShowSystemGrid(grid);
-  for (auto _ : state) {
-    const std::uint64_t passes = grid.PaintPassNumber();
-    QElapsedTimer timer;
-    timer.start();
-    long writes = 0;
-    while (timer.elapsed() < 1000) {
-      for (int i = 0; i < 60; ++i, ++writes) {
-        grid.SetCells(1 + 2 * (i / 20), 1 + i % 20, std::to_string(writes % 10007) + ".25");
-      }
-      QApplication::processEvents();
-    }
-    const double seconds = timer.elapsed() / 1000.0;
-    state.counters["writes_per_s"] = writes / seconds;
-    state.counters["paints_per_s"] = (grid.PaintPassNumber() - passes) / seconds;
-  }
+  orlex::bench::MeasurePaintRate(state, grid, [&grid](int slot, long write) {
+    grid.SetCells(1 + 2 * (slot / 20), 1 + slot % 20, std::to_string(write % 10007) + ".25");
+  });
 }
 BENCHMARK(BM_ThrottledValueUpdates)->Iterations(1)->Unit(benchmark::kMillisecond);
 
