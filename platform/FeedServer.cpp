@@ -158,14 +158,19 @@ TFeedServer::~TFeedServer() {
       connection->closed = true;
     }
   }
+  removeAtEnd_.reset();
   if (listenFd_ >= 0) {
     ::close(listenFd_);
-    struct stat st {};
-    if (lstat(path_.c_str(), &st) == 0 && st.st_dev == socketDev_ && st.st_ino == socketIno_) {
-      ::unlink(path_.c_str());
-    }
+    RemoveOwnSocketFile();
   }
   // The notifiers are children and go with the QObject.
+}
+
+void TFeedServer::RemoveOwnSocketFile() const {
+  struct stat st {};
+  if (lstat(path_.c_str(), &st) == 0 && st.st_dev == socketDev_ && st.st_ino == socketIno_) {
+    ::unlink(path_.c_str());
+  }
 }
 
 std::optional<uid_t> TFeedServer::ReadPeerUid(int fd) {
@@ -242,6 +247,7 @@ void TFeedServer::Start() {
   socketDev_ = st.st_dev;
   socketIno_ = st.st_ino;
   listenFd_ = fd;
+  removeAtEnd_ = std::make_unique<TProcessEndHook>([this] { RemoveOwnSocketFile(); });
   listenNotifier_ = new QSocketNotifier(listenFd_, QSocketNotifier::Read, this);
   connect(listenNotifier_, &QSocketNotifier::activated, this, [this] { AcceptPending(); });
 }
