@@ -2,6 +2,9 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <stdexcept>
 
 namespace orlex::app {
@@ -96,19 +99,32 @@ void PlaceUnplacedPids(grid::TCellGridBase& grid, TPidTable& table,
 }
 
 void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
-  // The table's records once, in order, rather than a slot lookup per slot and PID.
+  // The table's records once, in order, and their numbers side by side: every slot is compared with
+  // every PID on every packet, so the comparisons run over one small array, without branches first.
   std::array<PidRecord*, TPidTable::kSlots> pids{};
+  std::array<std::int32_t, TPidTable::kSlots> ids{};
   int count = 0;
-  for (int n = 1; n <= table.PidCount && n <= TPidTable::kSlots; ++n)
-    if (PidRecord* pid = table.Record(n)) pids[count++] = pid;
+  for (int n = 1; n <= table.PidCount && n <= TPidTable::kSlots; ++n) {
+    if (PidRecord* pid = table.Record(n)) {
+      pids[count] = pid;
+      ids[count++] = pid->ID;
+    }
+  }
 
   for (int c : kSlotColumns) {
     if (c + 1 >= grid.ColCount()) break;
     for (int r = 1; r < grid.RowCount(); ++r) {
       const std::intptr_t tag = grid.Objects(c, r);
-      for (int i = 0; i < count; ++i) {
-        PidRecord* pid = pids[i];
-        if (pid->ID != tag) continue;
+      // No PID's number lies outside 32 bits.
+      if (tag < std::numeric_limits<std::int32_t>::min() || tag > std::numeric_limits<std::int32_t>::max()) continue;
+      const auto wanted = static_cast<std::int32_t>(tag);
+      std::array<unsigned char, TPidTable::kSlots> equal{};
+      for (int i = 0; i < count; ++i) equal[i] = ids[i] == wanted ? 1 : 0;
+      const unsigned char* const first = equal.data();
+      const unsigned char* const end = first + count;
+      for (auto* hit = static_cast<const unsigned char*>(std::memchr(first, 1, end - first)); hit != nullptr;
+           hit = static_cast<const unsigned char*>(std::memchr(hit + 1, 1, end - hit - 1))) {
+        PidRecord* pid = pids[static_cast<std::size_t>(hit - first)];
         if (pid->Window) pid->Window->UpdateValue(pid->Value);
         grid.SetCells(c, r, pid->Description);
         grid.SetCells(c + 1, r, pid->Value);
