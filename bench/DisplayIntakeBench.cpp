@@ -2,9 +2,8 @@
 // window (not shown, so nothing is painted) behind the real Feed socket server, its hidden debug
 // window, 60 PIDs in their slots and their hidden PID windows. The Feed is this same thread, writing a
 // request and reading its reply, so the figures hold no switching between processes; they do hold
-// the Feed side's system calls. BM_EchoDisplay is the same loop against a server that only
-// answers: what the socket and the event loop cost before any packet handling. `feed_side_us` is the
-// time the Feed's own system calls took per packet: the display's own CPU is the CPU time less that.
+// the Feed's own two system calls (its send and its receive). BM_EchoDisplay is the same loop against
+// a server that only answers: what the socket and the event loop cost before any packet handling.
 #include <benchmark/benchmark.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -13,7 +12,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -80,14 +78,11 @@ class TFeedEnd {
   }
   ~TFeedEnd() { ::close(fd_); }
 
-  // Also counts the time the Feed's own system calls take, so the display's share can be told.
   std::int32_t Send(std::uint32_t kind, const std::string& text) {
     const std::string frame = orlex::EncodeFeedRequest(orlex::kMsgCopyData, kind, text + '\0');
     std::size_t sent = 0;
     while (sent < frame.size()) {
-      const auto start = std::chrono::steady_clock::now();
       const ssize_t n = ::send(fd_, frame.data() + sent, frame.size() - sent, MSG_DONTWAIT);
-      feedTime_ += std::chrono::steady_clock::now() - start;
       if (n > 0) sent += static_cast<std::size_t>(n);
       else QCoreApplication::processEvents();  // the display drains the socket
     }
@@ -95,26 +90,15 @@ class TFeedEnd {
     std::size_t got = 0;
     while (got < sizeof reply) {
       QCoreApplication::processEvents();  // the display reads, handles and replies
-      const auto start = std::chrono::steady_clock::now();
       const ssize_t n = ::recv(fd_, reply + got, sizeof reply - got, MSG_DONTWAIT);
-      feedTime_ += std::chrono::steady_clock::now() - start;
       if (n > 0) got += static_cast<std::size_t>(n);
     }
     return orlex::DecodeFeedReply(reply);
   }
 
-  double FeedSeconds() const { return std::chrono::duration<double>(feedTime_).count(); }
-
  private:
   int fd_ = -1;
-  std::chrono::steady_clock::duration feedTime_{};
 };
-
-// The Feed's system calls per packet, in microseconds: CPU time minus this is the display's own.
-void CountFeedSide(benchmark::State& state, const TFeedEnd& feed, double secondsBefore) {
-  state.counters["feed_side_us"] = benchmark::Counter((feed.FeedSeconds() - secondsBefore) * 1e6,
-                                                      benchmark::Counter::kAvgIterations);
-}
 
 std::vector<std::string> Packets() {
   std::vector<std::string> packets;
@@ -137,13 +121,11 @@ void BM_DisplayPidPacket(benchmark::State& state) {
   if (feed.Send(0, InitText()) != 1) state.SkipWithError("the INIT packet was refused");
   const std::vector<std::string> packets = Packets();
   std::size_t next = 0;
-  const double before = feed.FeedSeconds();
   for (auto _ : state) {
     if (feed.Send(1, packets[next]) != 1) state.SkipWithError("a PID packet was refused");
     next = (next + 1) % packets.size();
   }
   state.SetItemsProcessed(state.iterations());
-  CountFeedSide(state, feed, before);
   window->SetDebugWindow(nullptr);
   form = nullptr;
 }
@@ -160,7 +142,6 @@ void BM_EchoDisplay(benchmark::State& state) {
     next = (next + 1) % packets.size();
   }
   state.SetItemsProcessed(state.iterations());
-  CountFeedSide(state, feed, 0);
 }
 BENCHMARK(BM_EchoDisplay)->Unit(benchmark::kMicrosecond);
 

@@ -352,9 +352,12 @@ void TFeedServer::Serve(const TConnectionPtr& connection) {
     Recount(*keep);
     keep->busy = true;
     const std::shared_ptr<const THandler> handler = handler_;
-    std::string text(FeedPayloadText(request.payload));
-    // A large payload is not kept while the handler runs (assigning an empty string would keep its room).
+    // The payload becomes the text in place. A payload whose text ends early leaves its room behind,
+    // and the payload is not kept while the handler runs (assigning an empty string would keep its room).
+    std::string text = std::move(request.payload);
     std::string().swap(request.payload);
+    text.resize(FeedPayloadText(text).size());
+    if (text.capacity() - text.size() > kReadChunk) text.shrink_to_fit();
     int32_t result = 0;
     deepest_ = std::max(deepest_, ++depth_);
     try {
