@@ -1,6 +1,7 @@
 #include "app/core/SlotLayout.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +9,22 @@
 #include <stdexcept>
 
 namespace orlex::app {
+
+namespace {
+
+// A word read from eight bytes of 0 or 1: the position in memory of the first byte that is 1, and the
+// word with that byte made 0. Memory order is table order, whichever end of the word it starts at.
+int FirstSetByte(std::uint64_t bytes) {
+  if constexpr (std::endian::native == std::endian::little) return std::countr_zero(bytes) / 8;
+  return std::countl_zero(bytes) / 8;
+}
+
+std::uint64_t WithoutFirstSetByte(std::uint64_t bytes) {
+  if constexpr (std::endian::native == std::endian::little) return bytes & (bytes - 1);
+  return bytes & ~(std::uint64_t{1} << (63 - std::countl_zero(bytes)));
+}
+
+}  // namespace
 
 grid::TColor HexToColor(const std::string& hex) {
   if (hex.size() != 6) throw std::invalid_argument("not a six-digit hex colour: " + hex);
@@ -118,16 +135,19 @@ void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
       // No PID's number lies outside 32 bits.
       if (tag < std::numeric_limits<std::int32_t>::min() || tag > std::numeric_limits<std::int32_t>::max()) continue;
       const auto wanted = static_cast<std::int32_t>(tag);
+      // One byte per PID, 1 where its number is the slot's, read back eight at a time.
       std::array<unsigned char, TPidTable::kSlots> equal{};
       for (int i = 0; i < count; ++i) equal[i] = ids[i] == wanted ? 1 : 0;
-      const unsigned char* const first = equal.data();
-      const unsigned char* const end = first + count;
-      for (auto* hit = static_cast<const unsigned char*>(std::memchr(first, 1, end - first)); hit != nullptr;
-           hit = static_cast<const unsigned char*>(std::memchr(hit + 1, 1, end - hit - 1))) {
-        PidRecord* pid = pids[static_cast<std::size_t>(hit - first)];
-        if (pid->Window) pid->Window->UpdateValue(pid->Value);
-        grid.SetCells(c, r, pid->Description);
-        grid.SetCells(c + 1, r, pid->Value);
+      for (std::size_t word = 0; word < equal.size(); word += 8) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, equal.data() + word, sizeof bytes);
+        for (; bytes != 0; bytes = WithoutFirstSetByte(bytes)) {
+          const std::size_t i = word + static_cast<std::size_t>(FirstSetByte(bytes));
+          PidRecord* pid = pids[i];
+          if (pid->Window) pid->Window->UpdateValue(pid->Value);
+          grid.SetCells(c, r, pid->Description);
+          grid.SetCells(c + 1, r, pid->Value);
+        }
       }
     }
   }
