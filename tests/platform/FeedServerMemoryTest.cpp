@@ -23,7 +23,7 @@
 
 namespace {
 
-long ResidentKiB() {
+[[maybe_unused]] long ResidentKiB() {
   long pages = 0, resident = 0;
   FILE* statm = std::fopen("/proc/self/statm", "r");
   if (statm == nullptr) return -1;
@@ -35,7 +35,7 @@ long ResidentKiB() {
 // Sends one request of `text` followed by `fill` repeated `fillCount` times on a connection of its
 // own, and waits for the reply. The request's bytes are mapped outside the C library's heap, so the
 // memory measured is the server's alone.
-int32_t SendAndWait(const std::string& path, const std::string& text, char fill, std::size_t fillCount) {
+[[maybe_unused]] int32_t SendAndWait(const std::string& path, const std::string& text, char fill, std::size_t fillCount) {
   const std::size_t length = text.size() + fillCount + 1;  // the text ends with its NUL
   const std::size_t size = orlex::kFeedHeaderSize + length;
   void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
