@@ -140,6 +140,19 @@ TEST_F(GridClipboardTest, TheOwnFormatCarriesRecordsToAnotherGrid) {
   EXPECT_EQ(other.Objects(3, 9), 0);
 }
 
+// Another application's clipboard with no format a grid reads: a paste finds nothing and changes nothing.
+TEST_F(GridClipboardTest, AClipboardWithoutUsableFormatsPastesNothing) {
+  auto* mime = new QMimeData;
+  mime->setHtml("<b>only html</b>");
+  mime->setData("application/x-orlexgauges-TCellGrid_20Cells", "not a block");
+  QApplication::clipboard()->setMimeData(mime);
+  EXPECT_EQ(grid.ClipPasteAt(0, 1), 0);
+  grid.Navigation.AllowFmtClipboard = true;
+  EXPECT_EQ(grid.ClipPasteAt(0, 1), 0);
+  EXPECT_EQ(grid.Cells(0, 1), "a");
+  EXPECT_EQ(grid.ColCount(), 6);
+}
+
 TEST_F(GridClipboardTest, BytesThatAreNotUtf8TravelAsTheirCharacters) {
   grid.SetCells(0, 1, "caf\xE9");  // a Windows-1252 Feed's e acute
   Select(0, 1, 0, 1);
