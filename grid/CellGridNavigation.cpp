@@ -378,7 +378,7 @@ void TCellGrid::keyPressEvent(QKeyEvent* event) {
   const QString text = event->text();
   // With the clipboard keys on, the characters of Ctrl+C, Ctrl+V and Ctrl+X are theirs alone.
   const bool clipboardChar = Navigation.AllowClipboardShortCuts && (modifiers & Qt::ControlModifier) &&
-                             text.size() == 1 && (text.at(0) == QChar(3) || text.at(0) == QChar(22) || text.at(0) == QChar(24));
+                             text.size() == 1 && QStringView(u"\x03\x16\x18").contains(text.at(0));
   if (clipboardChar) {
     handled = true;
   } else if (text.size() == 1) {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "grid/core/CellTextBlock.h"
+#include "grid/transfer/core/PropertyRecords.h"
 #include "platform/ole/ClipboardFormats.h"
 
 namespace orlex::grid {
@@ -16,24 +17,6 @@ CLIPFORMAT GridCellsFormat() {
 }
 
 namespace {
-
-// Value types of a property, as their tag byte says.
-enum TValueType : char {
-  vtBool = 'b',    // 1 byte, 0 or 1
-  vtWord = 'w',    // 16-bit unsigned
-  vtInt = 'i',     // 32-bit signed
-  vtColor = 'u',   // 32-bit unsigned
-  vtInt64 = 'q',   // 64-bit signed
-  vtString = 's',  // 32-bit byte count, then the bytes
-};
-
-// What a record may hold: each property's name, type and the range its value must lie in.
-struct TFieldRule {
-  std::string_view Name;
-  TValueType Type;
-  std::int64_t Min;
-  std::int64_t Max;
-};
 
 constexpr std::string_view kHeaderRecord = "TGridPropIO";
 constexpr std::string_view kCellRecord = "TGridCellIO";
@@ -76,44 +59,6 @@ constexpr TFieldRule kPropRules[] = {
     {"HasGraphic", vtBool, 0, 0},
 };
 
-// ---- Writing ----
-
-class TRecordWriter {
- public:
-  void Begin(std::string_view type) { Name(type); }
-  void Number(std::string_view name, TValueType type, std::int64_t value) {
-    Name(name);
-    out_ += static_cast<char>(type);
-    const int bytes = type == vtBool ? 1 : type == vtWord ? 2 : type == vtInt64 ? 8 : 4;
-    const auto u = static_cast<std::uint64_t>(value);
-    for (int i = 0; i < bytes; ++i) out_ += static_cast<char>((u >> (8 * i)) & 0xFF);
-  }
-  void Text(std::string_view name, std::string_view value) {
-    Name(name);
-    out_ += static_cast<char>(vtString);
-    const auto n = static_cast<std::uint32_t>(value.size());
-    for (int i = 0; i < 4; ++i) out_ += static_cast<char>((n >> (8 * i)) & 0xFF);
-    out_ += value;
-  }
-  void End() { out_ += '\0'; }
-  std::string Take() { return std::move(out_); }
-
- private:
-  void Name(std::string_view name) {
-    out_ += static_cast<char>(name.size());
-    out_ += name;
-  }
-  std::string out_;
-};
-
-// Writes a field only when it differs from its default.
-void NumberIfSet(TRecordWriter& w, std::string_view name, TValueType type, std::int64_t value, std::int64_t byDefault) {
-  if (value != byDefault) w.Number(name, type, value);
-}
-void TextIfSet(TRecordWriter& w, std::string_view name, std::string_view value) {
-  if (!value.empty()) w.Text(name, value);
-}
-
 std::string JoinSizes(int first, int last, const std::function<int(int)>& size) {
   std::string out;
   for (int i = first; i <= last; ++i) {
@@ -126,143 +71,36 @@ std::string JoinSizes(int first, int last, const std::function<int(int)>& size) 
 void WriteProps(TRecordWriter& w, const TCellPropValues& v) {
   const TCellPropValues d;
   w.Begin(kPropRecord);
-  NumberIfSet(w, "CellObject", vtInt64, v.CellObject, d.CellObject);
-  NumberIfSet(w, "BrushStyle", vtInt, v.BrushStyle, d.BrushStyle);
-  NumberIfSet(w, "BrushColor", vtColor, v.BrushColor, d.BrushColor);
-  NumberIfSet(w, "BrushColorTo", vtColor, v.BrushColorTo, d.BrushColorTo);
-  NumberIfSet(w, "FontSize", vtInt, v.FontSize, d.FontSize);
-  NumberIfSet(w, "FontColor", vtColor, v.FontColor, d.FontColor);
-  NumberIfSet(w, "FontStyle", vtInt, v.FontStyle, d.FontStyle);
-  NumberIfSet(w, "CellSpanY", vtInt, v.CellSpanY, d.CellSpanY);
-  NumberIfSet(w, "CellSpanX", vtInt, v.CellSpanX, d.CellSpanX);
-  NumberIfSet(w, "BorderWidth", vtInt, v.BorderWidth, d.BorderWidth);
-  NumberIfSet(w, "BorderColor", vtColor, v.BorderColor, d.BorderColor);
-  NumberIfSet(w, "Alignment", vtInt, v.Alignment, d.Alignment);
-  NumberIfSet(w, "VAlignment", vtInt, v.VAlignment, d.VAlignment);
-  NumberIfSet(w, "WordWrap", vtBool, v.WordWrap, d.WordWrap);
-  NumberIfSet(w, "IsBaseCell", vtBool, v.IsBaseCell, d.IsBaseCell);
-  NumberIfSet(w, "CalcType", vtInt, v.CalcType, d.CalcType);
-  NumberIfSet(w, "NodeLevel", vtInt, v.NodeLevel, d.NodeLevel);
-  NumberIfSet(w, "Editor", vtInt, v.Editor, d.Editor);
-  TextIfSet(w, "FontName", v.FontName);
-  NumberIfSet(w, "ReadOnly", vtBool, v.ReadOnly, d.ReadOnly);
-  NumberIfSet(w, "GradientDirection", vtInt, v.GradientDirection, d.GradientDirection);
+  w.NumberIfSet("CellObject", vtInt64, v.CellObject, d.CellObject);
+  w.NumberIfSet("BrushStyle", vtInt, v.BrushStyle, d.BrushStyle);
+  w.NumberIfSet("BrushColor", vtColor, v.BrushColor, d.BrushColor);
+  w.NumberIfSet("BrushColorTo", vtColor, v.BrushColorTo, d.BrushColorTo);
+  w.NumberIfSet("FontSize", vtInt, v.FontSize, d.FontSize);
+  w.NumberIfSet("FontColor", vtColor, v.FontColor, d.FontColor);
+  w.NumberIfSet("FontStyle", vtInt, v.FontStyle, d.FontStyle);
+  w.NumberIfSet("CellSpanY", vtInt, v.CellSpanY, d.CellSpanY);
+  w.NumberIfSet("CellSpanX", vtInt, v.CellSpanX, d.CellSpanX);
+  w.NumberIfSet("BorderWidth", vtInt, v.BorderWidth, d.BorderWidth);
+  w.NumberIfSet("BorderColor", vtColor, v.BorderColor, d.BorderColor);
+  w.NumberIfSet("Alignment", vtInt, v.Alignment, d.Alignment);
+  w.NumberIfSet("VAlignment", vtInt, v.VAlignment, d.VAlignment);
+  w.NumberIfSet("WordWrap", vtBool, v.WordWrap, d.WordWrap);
+  w.NumberIfSet("IsBaseCell", vtBool, v.IsBaseCell, d.IsBaseCell);
+  w.NumberIfSet("CalcType", vtInt, v.CalcType, d.CalcType);
+  w.NumberIfSet("NodeLevel", vtInt, v.NodeLevel, d.NodeLevel);
+  w.NumberIfSet("Editor", vtInt, v.Editor, d.Editor);
+  w.TextIfSet("FontName", v.FontName);
+  w.NumberIfSet("ReadOnly", vtBool, v.ReadOnly, d.ReadOnly);
+  w.NumberIfSet("GradientDirection", vtInt, v.GradientDirection, d.GradientDirection);
   w.End();
 }
 
-// ---- Reading ----
-
-struct TValue {
-  TValueType Type = vtBool;
-  std::int64_t Number = 0;
-  std::string_view Text;
-};
-
-// One record as read: its type and its properties in the order they came.
-struct TRecord {
-  std::string_view Type;
-  std::vector<std::pair<std::string_view, TValue>> Props;
-
-  // The value of a property, or nullptr when the record does not carry it (it has its default).
-  const TValue* Find(std::string_view name) const {
-    for (const auto& [n, v] : Props) {
-      if (n == name) return &v;
-    }
-    return nullptr;
-  }
-  std::int64_t Number(std::string_view name, std::int64_t byDefault) const {
-    const TValue* v = Find(name);
-    return v ? v->Number : byDefault;
-  }
-  std::string_view Text(std::string_view name) const {
-    const TValue* v = Find(name);
-    return v ? v->Text : std::string_view{};
-  }
-};
-
-// Reads from a byte range and never past it: every read checks what is left first.
-class TRecordReader {
- public:
-  explicit TRecordReader(std::string_view bytes) : rest_(bytes) {}
-  bool AtEnd() const { return rest_.empty(); }
-
-  // The next record, checked against its rules; nothing when it is damaged or of an unknown type.
-  std::optional<TRecord> Next() {
-    TRecord record;
-    if (!ReadName(record.Type) || record.Type.empty()) return std::nullopt;
-    const std::span<const TFieldRule> rules = RulesFor(record.Type);
-    if (rules.empty()) return std::nullopt;
-    while (true) {
-      std::string_view name;
-      if (!ReadName(name)) return std::nullopt;
-      if (name.empty()) return record;
-      const auto rule = std::find_if(rules.begin(), rules.end(), [&](const TFieldRule& r) { return r.Name == name; });
-      if (rule == rules.end() || record.Find(name) != nullptr) return std::nullopt;
-      TValue value;
-      if (!ReadValue(value) || value.Type != rule->Type) return std::nullopt;
-      if (value.Type != vtString && (value.Number < rule->Min || value.Number > rule->Max)) return std::nullopt;
-      record.Props.emplace_back(name, value);
-    }
-  }
-
- private:
-  static std::span<const TFieldRule> RulesFor(std::string_view type) {
-    if (type == kHeaderRecord) return kHeaderRules;
-    if (type == kCellRecord) return kCellRules;
-    if (type == kPropRecord) return kPropRules;
-    return {};
-  }
-  bool Take(std::size_t n, std::string_view& out) {
-    if (rest_.size() < n) return false;
-    out = rest_.substr(0, n);
-    rest_.remove_prefix(n);
-    return true;
-  }
-  bool ReadUnsigned(int bytes, std::uint64_t& value) {
-    std::string_view raw;
-    if (!Take(static_cast<std::size_t>(bytes), raw)) return false;
-    value = 0;
-    for (int i = 0; i < bytes; ++i) value |= std::uint64_t{static_cast<unsigned char>(raw[i])} << (8 * i);
-    return true;
-  }
-  bool ReadName(std::string_view& name) {
-    std::uint64_t length = 0;
-    return ReadUnsigned(1, length) && Take(length, name);
-  }
-  bool ReadValue(TValue& value) {
-    std::uint64_t tag = 0;
-    if (!ReadUnsigned(1, tag)) return false;
-    value.Type = static_cast<TValueType>(tag);
-    std::uint64_t raw = 0;
-    switch (value.Type) {
-      case vtBool:
-        if (!ReadUnsigned(1, raw)) return false;
-        value.Number = static_cast<std::int64_t>(raw);
-        return true;
-      case vtWord:
-        if (!ReadUnsigned(2, raw)) return false;
-        value.Number = static_cast<std::int64_t>(raw);
-        return true;
-      case vtColor:
-        if (!ReadUnsigned(4, raw)) return false;
-        value.Number = static_cast<std::int64_t>(raw);
-        return true;
-      case vtInt:
-        if (!ReadUnsigned(4, raw)) return false;
-        value.Number = static_cast<std::int32_t>(static_cast<std::uint32_t>(raw));
-        return true;
-      case vtInt64:
-        if (!ReadUnsigned(8, raw)) return false;
-        value.Number = static_cast<std::int64_t>(raw);
-        return true;
-      case vtString:
-        return ReadUnsigned(4, raw) && Take(raw, value.Text);
-    }
-    return false;
-  }
-
-  std::string_view rest_;
-};
+std::span<const TFieldRule> RulesFor(std::string_view type) {
+  if (type == kHeaderRecord) return kHeaderRules;
+  if (type == kCellRecord) return kCellRules;
+  if (type == kPropRecord) return kPropRules;
+  return {};
+}
 
 // "12,0,64" into sizes; false for anything else than such a list (an empty text is an empty list).
 bool ParseSizes(std::string_view text, std::vector<int>& sizes) {
@@ -369,14 +207,14 @@ std::optional<std::string> WriteGridCells(const TCellGridBase& grid, const TGrid
   }
   TRecordWriter w;
   w.Begin(kHeaderRecord);
-  NumberIfSet(w, "ColCount", vtInt, block.Right - block.Left + 1, 1);
-  NumberIfSet(w, "RowCount", vtInt, block.Bottom - block.Top + 1, 1);
-  TextIfSet(w, "ColWidths", JoinSizes(block.Left, block.Right, sizes.ColWidth));
-  TextIfSet(w, "RowHeights", JoinSizes(block.Top, block.Bottom, sizes.RowHeight));
+  w.NumberIfSet("ColCount", vtInt, block.Right - block.Left + 1, 1);
+  w.NumberIfSet("RowCount", vtInt, block.Bottom - block.Top + 1, 1);
+  w.TextIfSet("ColWidths", JoinSizes(block.Left, block.Right, sizes.ColWidth));
+  w.TextIfSet("RowHeights", JoinSizes(block.Top, block.Bottom, sizes.RowHeight));
   const bool fullGrid = block.Left == 0 && block.Top == 0 && block.Right == grid.ColCount() - 1 &&
                         block.Bottom == grid.RowCount() - 1;
-  NumberIfSet(w, "FullGrid", vtBool, fullGrid, 0);
-  NumberIfSet(w, "ID", vtInt, id, 0);
+  w.NumberIfSet("FullGrid", vtBool, fullGrid, 0);
+  w.NumberIfSet("ID", vtInt, id, 0);
   w.End();
   for (int row = block.Top; row <= block.Bottom; ++row) {
     for (int col = block.Left; col <= block.Right; ++col) {
@@ -387,10 +225,10 @@ std::optional<std::string> WriteGridCells(const TCellGridBase& grid, const TGrid
       const bool topLeft = col == block.Left && row == block.Top;
       if (text.empty() && props == nullptr && !topLeft) continue;
       w.Begin(kCellRecord);
-      NumberIfSet(w, "Col", vtWord, col, 0);
-      NumberIfSet(w, "Row", vtWord, row, 0);
-      TextIfSet(w, "Cell", text);
-      NumberIfSet(w, "HasProp", vtBool, props != nullptr, 0);
+      w.NumberIfSet("Col", vtWord, col, 0);
+      w.NumberIfSet("Row", vtWord, row, 0);
+      w.TextIfSet("Cell", text);
+      w.NumberIfSet("HasProp", vtBool, props != nullptr, 0);
       w.End();
       if (props) WriteProps(w, TCellPropValues::Of(*props));
     }
@@ -399,7 +237,7 @@ std::optional<std::string> WriteGridCells(const TCellGridBase& grid, const TGrid
 }
 
 std::optional<TGridCellsBlock> ReadGridCells(std::string_view bytes) {
-  TRecordReader reader(bytes);
+  TRecordReader reader(bytes, RulesFor);
   const std::optional<TRecord> header = reader.Next();
   if (!header || header->Type != kHeaderRecord) return std::nullopt;
   TGridCellsBlock block;
