@@ -32,7 +32,10 @@ expected=$(printf 'alpha\tbeta\r\ngamma\tdelta\r\n' | od -An -c | tr -s ' ')
 # In: xclip owns the clipboard with a line of two cells; the grid pastes it at the selection.
 printf 'one\ttw\xc3\xb6' | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
 E2E_BG_PIDS+=($!)
-sleep 0.5
+for ((i = 0; i < 30; i++)); do
+  [[ "$(xclip -o -selection clipboard 2>/dev/null)" == "$(printf 'one\ttw\xc3\xb6')" ]] && break
+  sleep 0.1
+done
 xdotool key --window "$window" ctrl+v
 for ((i = 0; i < 30; i++)); do
   [[ -s "$E2E_DIR/cells.txt" ]] && break
