@@ -2,7 +2,8 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
+
+#include "platform/ScreenUnits.h"
 
 namespace orlex::grid {
 
@@ -34,13 +35,6 @@ TCanvasFont::TCanvasFont(const QFont& f) : font(f), metrics(f) {
   layout.lineHeight = metrics.height();
   layout.averageWidth = metrics.averageCharWidth();
   ascent = metrics.ascent();
-}
-
-int PointsToPixels(int points) {
-  // MulDiv(points, 96, 72): rounded half away from zero.
-  const long long scaled = static_cast<long long>(points) * 96;
-  const long long pixels = scaled >= 0 ? (scaled + 36) / 72 : (scaled - 36) / 72;
-  return static_cast<int>(std::max<long long>(1, std::llabs(pixels)));
 }
 
 TTextCanvas::TTextCanvas() { SelectFont("Arial", 10, 0); }

@@ -11,9 +11,9 @@ void ConfigurePidGrid(grid::TCellGridBase& grid) {
   grid.SetFixedRows(1);
 
   grid.Color = grid::clBtnFace;
-  grid.FixedColor = 14936298;
-  grid.GridLineColor = 0;
-  grid.GridFixedLineColor = 0;
+  grid.FixedColor = kPidGridFixedColor;
+  grid.GridLineColor = grid::clBlack;
+  grid.GridFixedLineColor = grid::clBlack;
   grid.SelectionColor = grid::clHighlight;
   grid.SelectionTextColor = grid::clHighlightText;
   grid.Flat = true;
