@@ -144,6 +144,7 @@ TEST_F(ClipboardGridTest, CutEmptiesTextsAndKeepsRecordsUnlessTheOwnFormatIsOn) 
 }
 
 TEST_F(ClipboardGridTest, CutLeavesTheTextOfCellsThatCannotBeWritten) {
+  grid.Navigation.AllowClipboardAlways = false;
   grid.SetCells(1, 1, "locked");
   grid.GetCellProperties(1, 1)->ReadOnly = true;
   grid.SetCells(2, 1, "free");
