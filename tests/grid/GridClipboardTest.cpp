@@ -11,6 +11,8 @@
 #include "grid/CellGrid.h"
 #include "tests/grid/SystemGridWidget.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -44,6 +46,8 @@ struct TKeyCase {
   Qt::KeyboardModifiers modifiers;
   const char* action;  // "copy", "cut" or "paste"
 };
+
+void PrintTo(const TKeyCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ClipboardKeyTest : public GridClipboardTest, public testing::WithParamInterface<TKeyCase> {};
 

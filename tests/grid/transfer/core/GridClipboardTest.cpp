@@ -10,6 +10,8 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -34,6 +36,8 @@ struct TCopyCase {
   bool htmlTags;
   std::string expected;
 };
+
+void PrintTo(const TCopyCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class CopiedTextTest : public ClipboardGridTest, public testing::WithParamInterface<TCopyCase> {};
 
