@@ -138,6 +138,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   void FlushRepaints();
   // Completed paint passes.
   std::uint64_t PaintPassNumber() const { return paintPassNumber_; }
+  // Cells the last completed paint pass drew (what a change costs to show, for tests and benchmarks).
+  int CellsInLastPaintPass() const { return cellsInLastPass_; }
   // Raise/lower the update lock: while locked nothing is painted; unlocking repaints everything.
   void BeginUpdate();
   void EndUpdate();
@@ -391,6 +393,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   QTimer flushTimer_;
   QElapsedTimer sinceFlush_;
   std::uint64_t paintPassNumber_ = 0;
+  int cellsInPass_ = 0;
+  int cellsInLastPass_ = 0;
   int updateLock_ = 0;
 
   // Column sizing with the mouse.

@@ -214,4 +214,20 @@ TEST_F(CellGridPaintTest, ZoomEnlargesEveryFont) {
             header.height());
 }
 
+// A packet of new values costs the paint of the value cells alone: the pass draws those 60 cells,
+// none of the descriptions or headers around them.
+TEST_F(CellGridPaintTest, APassAfterAPacketDrawsOnlyTheChangedCells) {
+  FillSixtySlots(grid);
+  grid.show();
+  QApplication::processEvents();  // the focus the shown grid takes repaints the current cell
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  const std::uint64_t before = grid.PaintPassNumber();
+  for (int i = 0; i < 60; ++i) grid.SetCells(1 + 2 * (i / 20), 1 + i % 20, std::to_string(1000 + i) + ".5");
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  ASSERT_EQ(grid.PaintPassNumber(), before + 1);
+  EXPECT_EQ(grid.CellsInLastPaintPass(), 60);
+}
+
 }  // namespace
