@@ -19,6 +19,7 @@
 #include "platform/FeedPath.h"
 #include "tools/FeedBench.h"
 #include "tools/FeedDemo.h"
+#include "tools/FeedRateBench.h"
 
 namespace {
 
@@ -42,7 +43,8 @@ Modes:
   bench              Send an INIT packet of 60 PIDs (keys P01 to P60), then PID packets of 60 values,
                      and print round trips per second and the median and 99th percentile latency;
                      then the same against a plain echo server on a socket of the same kind, and
-                     the ratio.
+                     the ratio. With --rate: packets at that rate for --seconds instead, and the
+                     display's CPU use (% of one core), paints per second and resident memory.
 
 demo and bench replace the display's PID table with their own PIDs; when the display saves, it
 writes their arrangement under their keys (and keeps every other key's). Give bench keys of its own
@@ -54,6 +56,8 @@ Options:
   --wait SECONDS     Keep trying to connect for up to SECONDS while no display answers.
   --interval MS      demo: milliseconds between PID packets (default 200).
   --count N          bench: number of PID packets timed (default 20000).
+  --rate R           bench: send R packets per second (1 to 1000) and measure the display's cost.
+  --seconds S        bench --rate: measure for S seconds (default 10), after one second to settle.
   --keys-prefix TEXT bench: keys are TEXT01 to TEXT60 (default P); no blanks, ";", "," or '"'.
   --html             bench: descriptions with HTML tags (bold, a colour and a link) instead of plain text.
   --help             Show this text.
@@ -74,6 +78,8 @@ struct TOptions {
   std::optional<long> intervalMs;
   std::optional<size_t> count;
   std::optional<std::string> keysPrefix;
+  std::optional<double> rate;
+  std::optional<double> seconds;
   bool html = false;
   bool help = false;
   bool version = false;
@@ -137,6 +143,12 @@ TOptions ParseOptions(int argc, char** argv) {
     } else if (arg == "--count") {
       options.count = ParseNumber<size_t>(value(), "--count");
       if (*options.count == 0) throw TUsageError{"--count must be at least 1"};
+    } else if (arg == "--rate") {
+      options.rate = ParseNumber<double>(value(), "--rate");
+      if (!(*options.rate >= 1 && *options.rate <= 1000)) throw TUsageError{"--rate is out of range (1 to 1000)"};
+    } else if (arg == "--seconds") {
+      options.seconds = ParseNumber<double>(value(), "--seconds");
+      if (!(*options.seconds >= 0.1 && *options.seconds <= 86400)) throw TUsageError{"--seconds is out of range"};
     } else if (arg == "--keys-prefix") {
       options.keysPrefix = value();
       if (!orlexfeed::IsBenchKeyPrefix(*options.keysPrefix)) {
@@ -216,11 +228,43 @@ void PrintFigures(const char* name, const orlexfeed::TBenchFigures& figures) {
   std::printf("\n");
 }
 
+int RunRateBench(const TOptions& options, const std::string& prefix) {
+  orlex::TFeedClient client = ConnectTo(options);
+  const orlexfeed::TRateFigures f =
+      orlexfeed::RunRateBench(client, *options.rate, options.seconds.value_or(10), prefix, options.html);
+  std::printf("display: %zu packets in %.3f s (%.1f/s), p50 %.1f us, p99 %.1f us", f.sent, f.seconds,
+              f.seconds > 0 ? f.sent / f.seconds : 0.0, f.p50Micros, f.p99Micros);
+  if (f.notOne != 0) std::printf(" (%zu replies were not 1)", f.notOne);
+  std::printf("\n");
+  if (f.displayPid > 0) {
+    std::printf("display process %ld: ", f.displayPid);
+  } else {
+    std::printf("display process unknown: ");
+  }
+  if (f.cpuPercent >= 0) {
+    std::printf("cpu %.2f %% of one core", f.cpuPercent);
+  } else {
+    std::printf("cpu not readable");
+  }
+  if (f.paintsPerSecond >= 0) {
+    std::printf(", paints/s %.1f", f.paintsPerSecond);
+  } else {
+    std::printf(", paints/s not reported by this display");
+  }
+  if (f.residentKiB >= 0) {
+    std::printf(", resident %.1f MiB\n", f.residentKiB / 1024.0);
+  } else {
+    std::printf(", resident memory not readable\n");
+  }
+  return 0;
+}
+
 int RunBench(const TOptions& options) {
   const size_t count = options.count.value_or(20000);
   const std::string prefix = options.keysPrefix.value_or(orlexfeed::kBenchKeysPrefix);
   const std::string whose = "60 bench PIDs (keys " + prefix + "01 to " + prefix + "60)";
   WarnOfReplacing("bench", whose.c_str());
+  if (options.rate) return RunRateBench(options, prefix);
   orlexfeed::TBenchFigures display;
   {
     orlex::TFeedClient client = ConnectTo(options);
@@ -246,6 +290,9 @@ int Run(const TOptions& options) {
     throw TUsageError{options.intervalMs ? "--interval belongs to demo" : "--count belongs to bench"};
   }
   if (options.keysPrefix && mode != "bench") throw TUsageError{"--keys-prefix belongs to bench"};
+  if ((options.rate || options.seconds) && mode != "bench") throw TUsageError{"--rate and --seconds belong to bench"};
+  if (options.seconds && !options.rate) throw TUsageError{"--seconds needs --rate"};
+  if (options.rate && options.count) throw TUsageError{"--count and --rate do not go together"};
   int32_t result = 0;
   if (mode == "send") {
     expectArguments(2, 2);
