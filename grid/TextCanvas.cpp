@@ -139,10 +139,23 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   if (!painter_) return 0;
 
   const TLinePlacement placement = PlaceLines(lines.size(), lineHeight, rect.height(), flags);
-  painter_->save();
-  if (!(flags & DT_NOCLIP)) painter_->setClipRect(rect, Qt::IntersectClip);
-  painter_->setFont(font.font);
-  painter_->setPen(textColor_);
+  // The painter's font and pen are left as the text needs them (every caller sets its own before
+  // drawing); only a clip is undone. A painter without a clip of its own needs no saved state, which
+  // a grid drawing a hundred cells a pass would otherwise copy and restore for each.
+  const bool clip = !(flags & DT_NOCLIP);
+  const bool saveState = clip && painter_->hasClipping();
+  if (saveState) {
+    painter_->save();
+    painter_->setClipRect(rect, Qt::IntersectClip);
+  } else if (clip) {
+    painter_->setClipRect(rect, Qt::ReplaceClip);
+  }
+  // Setting a font resolves it for the device anew; the same font is not set twice.
+  if (!(painter_->font() == font.font)) painter_->setFont(font.font);
+  if (painter_->pen().color() != textColor_ || painter_->pen().style() != Qt::SolidLine ||
+      painter_->pen().widthF() != 1.0) {
+    painter_->setPen(textColor_);
+  }
   for (std::size_t i = 0; i < placement.visibleCount; ++i) {
     std::u16string_view lineText = view.substr(lines[i].start, lines[i].length);
     int lineWidth = lines[i].width;
@@ -173,7 +186,11 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
       start = tab + 1;
     }
   }
-  painter_->restore();
+  if (saveState) {
+    painter_->restore();
+  } else if (clip) {
+    painter_->setClipping(false);
+  }
   return static_cast<int>(placement.visibleCount) * lineHeight;
 }
 
