@@ -61,7 +61,7 @@ void BM_ZoomStep(benchmark::State& state) {
   int step = 0;
   const std::size_t fontsBefore = grid.Canvas().FontsBuilt();
   for (auto _ : state) {
-    grid.ZoomFactor = (step++ % 2) ? 4 : 3;
+    grid.ChangeLook([zoom = (step++ % 2) ? 4 : 3](TGridLook& look) { look.ZoomFactor = zoom; });
     for (int r = 0; r < grid.RowCount(); ++r) grid.AutoSizeRow(r);
     grid.SetDefaultColWidth(128);
     grid.FitColumnsToWidth();

@@ -80,6 +80,8 @@ void TCellGrid::SetCtl3D(bool value) {
   ApplyBorder();
 }
 
+void TCellGrid::LookChanged() { SetCtl3D(!Flat); }
+
 void TCellGrid::SetSingleBorder(bool value) {
   if (singleBorder_ == value) return;
   singleBorder_ = value;

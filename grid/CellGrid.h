@@ -288,6 +288,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   bool viewportEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void CountsChanged() override;
+  // The border follows Flat: a flat grid has no 3D edge.
+  void LookChanged() override;
 
   // Mouse seams for navigation and drag and drop: called for every mouse event that column sizing
   // does not take.

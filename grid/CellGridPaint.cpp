@@ -52,9 +52,6 @@ TGridDrawState TCellGrid::PassDrawState(int col, int row, bool fixedArea) const 
 
 void TCellGrid::paintEvent(QPaintEvent* event) {
   if (updateLock_ > 0) return;
-  // The border follows Flat at every pass (a flat grid has no 3D edge); applied after this pass,
-  // since changing the frame re-lays the viewport out.
-  if (ctl3D_ == Flat) QMetaObject::invokeMethod(this, [this] { SetCtl3D(!Flat); }, Qt::QueuedConnection);
 
   QPainter painter(viewport());
   canvas_.SetPainter(&painter);

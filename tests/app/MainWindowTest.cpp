@@ -360,7 +360,7 @@ TEST_F(MainWindowTest, TrackBarResizesEveryRowAndRefitsFromTheDefaultWidth) {
   for (int r = 0; r < grid.RowCount(); ++r) grid.SetRowHeights(r, 50);
   grid.SetColWidths(0, 300);
   form_->TrackBar1->setValue(-3);
-  EXPECT_EQ(grid.ZoomFactor, -3);
+  EXPECT_EQ(grid.Look().ZoomFactor, -3);
   const std::vector<int> atMinusThree = RowHeights(grid);
   for (int r = 0; r < grid.RowCount(); ++r) {
     EXPECT_NE(atMinusThree[r], 50) << "row " << r << " not resized";
@@ -372,7 +372,7 @@ TEST_F(MainWindowTest, TrackBarResizesEveryRowAndRefitsFromTheDefaultWidth) {
   for (int r = 0; r < grid.RowCount(); ++r) EXPECT_GT(grid.RowHeights(r), atZero[r]) << r;
 
   form_->TrackBar1->setValue(0);
-  EXPECT_EQ(grid.ZoomFactor, 0);
+  EXPECT_EQ(grid.Look().ZoomFactor, 0);
   EXPECT_EQ(RowHeights(grid), atZero);
   ExpectFreshFit(grid);
 }

@@ -10,16 +10,18 @@ inline void ConfigureSystemGrid(TCellGridBase& grid) {
   grid.SetRowCount(21);
   grid.SetFixedCols(0);
   grid.SetFixedRows(1);
-  grid.Color = clBtnFace;
-  grid.FixedColor = 14936298;
-  grid.Font = TFontDesc{"Arial", 10, 0, clWindowText};
-  grid.FixedFont = TFontDesc{"Arial", 8, 0, clWindowText};
-  grid.GridLineColor = clBlack;
-  grid.GridFixedLineColor = clBlack;
-  grid.Flat = true;
-  grid.SelectionColor = clHighlight;
-  grid.SelectionTextColor = clHighlightText;
-  grid.Options = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected | goColSizing;
+  grid.ChangeLook([](TGridLook& look) {
+    look.Color = clBtnFace;
+    look.FixedColor = 14936298;
+    look.Font = TFontDesc{"Arial", 10, 0, clWindowText};
+    look.FixedFont = TFontDesc{"Arial", 8, 0, clWindowText};
+    look.GridLineColor = clBlack;
+    look.GridFixedLineColor = clBlack;
+    look.Flat = true;
+    look.SelectionColor = clHighlight;
+    look.SelectionTextColor = clHighlightText;
+    look.Options = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected | goColSizing;
+  });
   grid.SetColumnHeaders({"Description", "Value", "Description", "Value", "Description", "Value"});
   grid.Loaded();
 }
