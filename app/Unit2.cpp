@@ -7,13 +7,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTimer>
 
 #include "app/KeyboardContextMenu.h"
+#include "app/MessageBox.h"
+#include "app/PidGridWidget.h"
 #include "app/core/ExceptionHook.h"
 #include "app/core/PidGridSetup.h"
 #include "app/TrackBar.h"
@@ -55,7 +56,7 @@ QFont PixelFont(const char* family, int pixels) {
   return font;
 }
 
-const TDesign kGrid{{8, 8, 774, 540}, akLeft | akTop | akRight | akBottom, false};
+const TDesign kGrid{kPidGridDesignRect, akLeft | akTop | akRight | akBottom, false};
 const TDesign kLabel1{{303, 554, 105, 17}, akLeft | akRight | akBottom, true};
 const TDesign kMsgtxt{{432, 554, 34, 17}, akLeft | akRight | akBottom, true};
 const TDesign kLabel2{{753, 573, 0, 0}, akRight | akBottom, true};
@@ -98,12 +99,7 @@ void TForm2::CreateControls() {
 
   pidgrid = new grid::TCellGrid(client);
   pidgrid->setObjectName("pidgrid");
-  ConfigurePidGrid(*pidgrid);
-  pidgrid->SetDefaultColWidth(128);
-  pidgrid->SetFixedColWidth(128);
-  pidgrid->SetFixedRowHeight(22);
-  pidgrid->SetCtl3D(false);
-  pidgrid->ScrollBars = grid::ssBoth;
+  ConfigurePidGridWidget(*pidgrid);
   // Slots are rearranged by dragging description cells; the grid arms a drag on its current cell.
   pidgrid->DragDropSettings.OleDropSource = true;
   pidgrid->DragDropSettings.OleAcceptFiles = false;
@@ -212,12 +208,12 @@ void TForm2::FormCreate() {
   LayoutControls();
   table_.FieldList.clear();
   ResetGrid();
-  pidgrid->SetArrowColor(255);
+  pidgrid->SetArrowColor(kDropArrowColor);
 }
 
 void TForm2::FormResize() {
   for (int row = 0; row < pidgrid->RowCount(); ++row) pidgrid->AutoSizeRow(row);
-  pidgrid->SetDefaultColWidth(128);
+  pidgrid->SetDefaultColWidth(kPidGridColWidth);
   pidgrid->FitColumnsToWidth();
 }
 
@@ -300,8 +296,7 @@ void TForm2::DebugListing(const std::string& line) {
 }
 
 void TForm2::ShowMessage(const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, "Orlex Gauges", orlex::AnsiToDisplay(text), QMessageBox::Ok, this);
-  box.exec();
+  ShowMessageBox(orlex::AnsiToDisplay(text), this);
 }
 
 void TForm2::FailAndEnd(const std::string& boxText) {

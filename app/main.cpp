@@ -1,6 +1,5 @@
 // Orlex Gauges: the display for a Feed's stream of PID values.
 #include <QIcon>
-#include <QMessageBox>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/MessageBox.h"
 #include "app/OrlexApplication.h"
 #include "app/TerminationSignals.h"
 #include "app/Unit2.h"
@@ -22,8 +22,7 @@ namespace orlex::app {
 namespace {
 
 int Refuse(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, "Orlex Gauges", text, QMessageBox::Ok);
-  box.exec();
+  ShowMessageBox(text);
   return 1;
 }
 

@@ -8,19 +8,19 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPointer>
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <thread>
 
 #include "app/FontColorDialog.h"
 #include "app/KeyboardContextMenu.h"
+#include "app/MessageBox.h"
 #include "app/PidWindowAccessible.h"
 #include "grid/GridColorQt.h"
 #include "platform/AnsiText.h"
 #include "platform/LocaleInfo.h"
+#include "platform/ScreenUnits.h"
 #include "platform/WindowFrame.h"
 
 namespace orlex::app {
@@ -34,16 +34,8 @@ constexpr int kFormFontPixels = 11;
 // Far beyond any screen; keeps a damaged settings file from asking for absurd glyphs.
 constexpr int kMaxFontPixels = 2000;
 
-// Font sizes are points at 96 dots per inch, rounded as the desktop rounds them.
-int PointsToPixels(int points) {
-  const std::int64_t pixels = (static_cast<std::int64_t>(points) * 96 + 36) / 72;
-  return static_cast<int>(std::clamp<std::int64_t>(pixels, 1, kMaxFontPixels));
-}
-
-int PixelsToPoints(int pixels) { return (pixels * 72 + 48) / 96; }
-
 int FontPoints(const QFont& font) {
-  if (font.pixelSize() > 0) return PixelsToPoints(font.pixelSize());
+  if (font.pixelSize() > 0) return orlex::PixelsToPoints(font.pixelSize());
   return font.pointSize() > 0 ? font.pointSize() : static_cast<int>(font.pointSizeF() + 0.5);
 }
 
@@ -61,11 +53,6 @@ void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
   QPalette palette = widget->palette();
   palette.setColor(role, color);
   widget->setPalette(palette);
-}
-
-void ShowMessage(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, "Orlex Gauges", text, QMessageBox::Ok, parent);
-  box.exec();
 }
 
 }  // namespace
@@ -164,7 +151,7 @@ void TPidWnd::Setup(const std::string& title, const std::string& valueText, int 
   SetFontColor(fontColor);
   // A size of zero or less has no meaning in points; the label keeps its size.
   if (fontSize > 0) {
-    valueFont.setPixelSize(PointsToPixels(fontSize));
+    valueFont.setPixelSize(orlex::PointsToPixels(fontSize, kMaxFontPixels));
     value->setFont(valueFont);
   }
   // A negative edge (a window saved on a monitor left of or above the primary one) stays where it is.
@@ -368,7 +355,7 @@ void TPidWnd::SetFontSize1Click() {
   // Name and size only: the value keeps its weight, slant and other styles.
   QFont valueFont = value->font();
   if (chosen.family() != familyShown) valueFont.setFamily(chosen.family());
-  valueFont.setPixelSize(PointsToPixels(FontPoints(chosen)));
+  valueFont.setPixelSize(orlex::PointsToPixels(FontPoints(chosen), kMaxFontPixels));
   value->setFont(valueFont);
 }
 
@@ -384,7 +371,7 @@ void TPidWnd::SetThreshhold1Click() {
     return;
   }
   threshold_ = 0.0;
-  ShowMessage(this, "Not a valid number");
+  ShowMessageBox("Not a valid number", this);
 }
 
 void TPidWnd::EnableChecking1Click() {

@@ -304,8 +304,9 @@ void TCellGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   const QPoint point = event->position().toPoint();
   if ((Options & goColSizing) && AutoSizeColOnDblClick && event->button() == Qt::LeftButton &&
       point.y() >= 0 && point.y() < FixedRowsHeight()) {
-    auto [col, row] = CellAt(point);
-    (void)row;
+    int col = -1;
+    int row = -1;
+    MouseToCell(point.x(), point.y(), col, row);
     if (col < 0) {
       // Right of the last column: the header cell of the last column.
       const int lastLeft = ColLeft(ColCount() - 1);

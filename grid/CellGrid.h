@@ -120,8 +120,6 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   int LastVisibleRow() const;
   // Scrollable rows entirely visible from the top row on.
   int FullyVisibleRows() const;
-  // Cell under a viewport point, or (-1, -1).
-  std::pair<int, int> CellAt(const QPoint& point) const;
   // Recomputes the scroll bars' ranges from the sizes and the viewport.
   void UpdateScrollRanges();
   // Width of the vertical scroll bar (also while it is hidden).

@@ -205,7 +205,10 @@ int TCellGridAccessible::indexOfChild(const QAccessibleInterface* child) const {
 QAccessibleInterface* TCellGridAccessible::childAt(int x, int y) const {
   const TCellGrid* grid = Grid();
   if (!grid) return nullptr;
-  const auto [col, row] = grid->CellAt(grid->viewport()->mapFromGlobal(QPoint(x, y)));
+  const QPoint point = grid->viewport()->mapFromGlobal(QPoint(x, y));
+  int col = -1;
+  int row = -1;
+  grid->MouseToCell(point.x(), point.y(), col, row);
   return col < 0 ? nullptr : CellInterface(col, row);
 }
 

@@ -169,24 +169,16 @@ void TCellGrid::ZoomBy(int delta) {
 }
 
 // ---- Geometry ----
+// Positions, visible ranges and scroll limits are TGridAxis's arithmetic over this grid's sizes and
+// viewport; these are the widget's names for it.
 
-int TCellGrid::FixedColsWidth() const { return static_cast<int>(colWidths_.Sum(0, FixedCols())); }
+int TCellGrid::FixedColsWidth() const { return ColAxis().FixedExtent(); }
 
-int TCellGrid::FixedRowsHeight() const { return static_cast<int>(rowHeights_.Sum(0, FixedRows())); }
+int TCellGrid::FixedRowsHeight() const { return RowAxis().FixedExtent(); }
 
-int TCellGrid::ColLeft(int col) const {
-  if (col < 0 || col >= ColCount()) return -1;
-  if (col < FixedCols()) return static_cast<int>(colWidths_.Sum(0, col));
-  if (col < LeftCol()) return -1;
-  return FixedColsWidth() + static_cast<int>(colWidths_.Sum(LeftCol(), col));
-}
+int TCellGrid::ColLeft(int col) const { return ColAxis().Start(LeftCol(), col); }
 
-int TCellGrid::RowTop(int row) const {
-  if (row < 0 || row >= RowCount()) return -1;
-  if (row < FixedRows()) return static_cast<int>(rowHeights_.Sum(0, row));
-  if (row < TopRow()) return -1;
-  return FixedRowsHeight() + static_cast<int>(rowHeights_.Sum(TopRow(), row));
-}
+int TCellGrid::RowTop(int row) const { return RowAxis().Start(TopRow(), row); }
 
 QRect TCellGrid::CellRect(int col, int row) const {
   const int x = ColLeft(col);
@@ -195,77 +187,21 @@ QRect TCellGrid::CellRect(int col, int row) const {
   return QRect(x, y, ColWidths(col), RowHeights(row));
 }
 
-int TCellGrid::LastVisibleCol() const {
-  const int limit = viewport()->width();
-  int x = FixedColsWidth();
-  int c = LeftCol();
-  for (; c < ColCount(); ++c) {
-    x += ColWidths(c);
-    if (x >= limit) return c;
-  }
-  return ColCount() - 1;
-}
+int TCellGrid::LastVisibleCol() const { return ColAxis().LastVisible(LeftCol()); }
 
-int TCellGrid::LastVisibleRow() const {
-  const int limit = viewport()->height();
-  int y = FixedRowsHeight();
-  int r = TopRow();
-  for (; r < RowCount(); ++r) {
-    y += RowHeights(r);
-    if (y >= limit) return r;
-  }
-  return RowCount() - 1;
-}
+int TCellGrid::LastVisibleRow() const { return RowAxis().LastVisible(TopRow()); }
 
 int TCellGrid::FullyVisibleRows() const {
   // From the grid's own frame rather than the viewport: before the grid is first shown the viewport
   // keeps its initial size, and the owner's resize hook already asks for the fit then.
-  const int limit =
-      contentsRect().height() - (horizontalScrollBar()->isVisibleTo(this) ? ScrollBarWidth() : 0);
-  int y = FixedRowsHeight();
-  int count = 0;
-  for (int r = TopRow(); r < RowCount(); ++r) {
-    y += RowHeights(r);
-    if (y > limit) break;
-    ++count;
-  }
-  return count;
-}
-
-std::pair<int, int> TCellGrid::CellAt(const QPoint& point) const {
-  auto find = [](int pos, int fixedCount, int first, int count, auto extent) {
-    for (int i = 0; i < count; ++i) {
-      if (i == fixedCount) i = std::max(i, first);
-      if (i >= count) break;
-      const auto [start, size] = extent(i);
-      if (start >= 0 && size > 0 && pos >= start && pos < start + size) return i;
-    }
-    return -1;
-  };
-  const int col = find(point.x(), FixedCols(), LeftCol(), ColCount(),
-                       [this](int c) { return std::pair{ColLeft(c), ColWidths(c)}; });
-  const int row = find(point.y(), FixedRows(), TopRow(), RowCount(),
-                       [this](int r) { return std::pair{RowTop(r), RowHeights(r)}; });
-  if (col < 0 || row < 0) return {-1, -1};
-  return {col, row};
+  TGridAxis rows = RowAxis();
+  rows.Extent = contentsRect().height() - (horizontalScrollBar()->isVisibleTo(this) ? ScrollBarWidth() : 0);
+  return rows.LastFullyVisible(TopRow()) - TopRow() + 1;
 }
 
 void TCellGrid::UpdateScrollRanges() {
-  // The largest top row (left column) that still fills the viewport with the rows (columns) after it.
-  const int height = viewport()->height() - FixedRowsHeight();
-  int maxTop = RowCount() - 1;
-  for (int used = 0; maxTop >= FixedRows(); --maxTop) {
-    used += RowHeights(maxTop);
-    if (used > height) break;
-  }
-  maxTop = std::max(FixedRows(), std::min(RowCount() - 1, maxTop + 1));
-  const int width = viewport()->width() - FixedColsWidth();
-  int maxLeft = ColCount() - 1;
-  for (int used = 0; maxLeft >= FixedCols(); --maxLeft) {
-    used += ColWidths(maxLeft);
-    if (used > width) break;
-  }
-  maxLeft = std::max(FixedCols(), std::min(ColCount() - 1, maxLeft + 1));
+  const int maxTop = RowAxis().MaxTopLeft();
+  const int maxLeft = ColAxis().MaxTopLeft();
 
   if (TopRow() > maxTop || LeftCol() > maxLeft) {
     SetTopLeft(std::min(LeftCol(), maxLeft), std::min(TopRow(), maxTop));

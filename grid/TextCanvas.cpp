@@ -5,6 +5,8 @@
 #include <cmath>
 #include <optional>
 
+#include "platform/ScreenUnits.h"
+
 namespace orlex::grid {
 
 namespace {
@@ -72,13 +74,6 @@ TCanvasFont::TCanvasFont(const QFont& f) : font(f), metrics(f) {
   for (std::size_t i = 0; i < asciiAdvance.size(); ++i) {
     asciiAdvance[i] = exact.horizontalAdvance(QChar(static_cast<char16_t>(u' ' + i)));
   }
-}
-
-int PointsToPixels(int points) {
-  // MulDiv(points, 96, 72): rounded half away from zero.
-  const long long scaled = static_cast<long long>(points) * 96;
-  const long long pixels = scaled >= 0 ? (scaled + 36) / 72 : (scaled - 36) / 72;
-  return static_cast<int>(std::max<long long>(1, std::llabs(pixels)));
 }
 
 TTextCanvas::TTextCanvas() { SelectFont("Arial", 10, 0); }

@@ -38,10 +38,6 @@ struct TCanvasFont {
   explicit TCanvasFont(const QFont& f);
 };
 
-// Pixel height of a font of the given point size at 96 dots per inch, rounded as the platform rounds
-// it; at least 1 (a zoom far below the font's size must not give an invalid font).
-int PointsToPixels(int points);
-
 class TTextCanvas {
  public:
   TTextCanvas();

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "platform/AnsiDecode.h"
+#include "platform/HexDigits.h"
 #include "platform/LocaleInfo.h"
 
 namespace orlex {
@@ -26,15 +27,6 @@ std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
-}
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  const char lower = AsciiLower(c);
-  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
-  return -1;
 }
 
 // The section name of a "[name]" line (blanks inside the brackets ignored), nullopt for other lines.
@@ -202,7 +194,7 @@ std::optional<int> ProfileTextToInt(std::string_view text) {
     if (text.empty() || text.size() > 8) return std::nullopt;
     std::uint32_t bits = 0;
     for (char c : text) {
-      const int digit = HexDigit(c);
+      const int digit = HexDigitValue(c);
       if (digit < 0) return std::nullopt;
       bits = bits * 16 + static_cast<std::uint32_t>(digit);
     }

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/HexDigits.h"
+
 namespace orlex::app {
 
 namespace {
@@ -11,13 +13,6 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 bool IsSeparatorBlank(char c) {
   const auto code = static_cast<unsigned char>(c);
   return code >= 1 && code <= 32;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // Reads one quoted field starting at the opening quote text[pos]; returns the position after it.
@@ -124,7 +119,7 @@ std::optional<std::int32_t> ConvertInteger(std::string_view field) {
   if (hex) {
     std::uint64_t pattern = 0;
     for (char c : digits) {
-      const int d = HexDigit(c);
+      const int d = HexDigitValue(c);
       if (d < 0) return std::nullopt;
       pattern = pattern * 16 + static_cast<std::uint64_t>(d);
       if (pattern > 0xFFFFFFFFull) return std::nullopt;

@@ -12,9 +12,9 @@ void ConfigurePidGrid(grid::TCellGridBase& grid) {
 
   grid.ChangeLook([](grid::TGridLook& look) {
     look.Color = grid::clBtnFace;
-    look.FixedColor = 14936298;
-    look.GridLineColor = 0;
-    look.GridFixedLineColor = 0;
+    look.FixedColor = kPidGridFixedColor;
+    look.GridLineColor = grid::clBlack;
+    look.GridFixedLineColor = grid::clBlack;
     look.SelectionColor = grid::clHighlight;
     look.SelectionTextColor = grid::clHighlightText;
     look.Flat = true;

@@ -1,6 +1,8 @@
 #include "app/core/PidWindowLayout.h"
 
 #include "app/core/SettingsSource.h"
+#include "grid/core/GridColor.h"
+#include "platform/ScreenUnits.h"
 
 #include <algorithm>
 
@@ -40,8 +42,8 @@ TPidWindowSettings ReadPidWindowSettings(const TSettingsSource& source, const st
   s.Width = source.ReadInteger(key, "Width", -1);
   s.Height = source.ReadInteger(key, "Height", -1);
   s.Threshold = source.ReadFloat(key, "Threshhold", -1.0);
-  s.GoodColor = source.ReadInteger(key, "GoodColor", 16777215);
-  s.BadColor = source.ReadInteger(key, "BadColor", 16777215);
+  s.GoodColor = source.ReadInteger(key, "GoodColor", grid::ColorToInt(grid::clWhite));
+  s.BadColor = source.ReadInteger(key, "BadColor", grid::ColorToInt(grid::clWhite));
   s.CheckingEnabled = source.ReadBool(key, "CEnabled", false);
   s.FontColor = source.ReadInteger(key, "FontColor", 0);
   s.FontSize = source.ReadInteger(key, "FontSize", 15);
@@ -59,7 +61,7 @@ void FitToDesktop(TPidWindowSettings& settings, const TDesktopArea& desktop) {
   if (settings.Left >= 0) settings.Left = std::min(settings.Left, std::max(0, right - kVisibleCorner));
   if (settings.Top >= 0) settings.Top = std::min(settings.Top, std::max(0, bottom - kVisibleCorner));
   // Points at 96 dots per inch: a font as tall as the desktop is the most that can show.
-  const int maxPoints = std::max(1, desktop.Height * 72 / 96);
+  const int maxPoints = std::max(1, desktop.Height * orlex::kPointsPerInch / orlex::kScreenDotsPerInch);
   settings.FontSize = std::clamp(settings.FontSize, 1, maxPoints);
 }
 

@@ -36,8 +36,8 @@ void ResetGrid(grid::TCellGridBase& grid, TPidTable& table) {
 }
 
 void SetSlotColumnColors(grid::TCellGridBase& grid) {
-  const grid::TColor valueColor = HexToColor(kValueColumnColor);
-  const grid::TColor descriptionColor = HexToColor(kDescriptionColumnColor);
+  static const grid::TColor valueColor = HexToColor(kValueColumnColor);
+  static const grid::TColor descriptionColor = HexToColor(kDescriptionColumnColor);
   for (int c : {1, 3, 5}) grid.SetColumnColor(c, valueColor);
   for (int c : {0, 2, 4}) grid.SetColumnColor(c, descriptionColor);
 }

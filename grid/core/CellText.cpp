@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/HexDigits.h"
+
 namespace orlex::grid {
 
 std::u16string DecodeWideCellText(const std::string& text) {
@@ -29,13 +31,6 @@ bool IsSkippedDestination(std::string_view word) {
     if (word == skipped) return true;
   }
   return false;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -69,8 +64,8 @@ std::string RtfToPlainText(const std::string& rtf) {
       } else if (next == '*') {
         skip.back() = true;
         i += 2;
-      } else if (next == '\'' && i + 3 < n && HexValue(rtf[i + 2]) >= 0 && HexValue(rtf[i + 3]) >= 0) {
-        if (!skip.back()) out.push_back(static_cast<char>(HexValue(rtf[i + 2]) * 16 + HexValue(rtf[i + 3])));
+      } else if (next == '\'' && i + 3 < n && HexDigitValue(rtf[i + 2]) >= 0 && HexDigitValue(rtf[i + 3]) >= 0) {
+        if (!skip.back()) out.push_back(static_cast<char>(HexDigitValue(rtf[i + 2]) * 16 + HexDigitValue(rtf[i + 3])));
         i += 4;
       } else if (std::isalpha(static_cast<unsigned char>(next))) {
         std::size_t j = i + 1;

@@ -30,6 +30,22 @@ int TGridAxis::MaxTopLeft() const {
   return std::max(Fixed, std::min(Count - 1, top + 1));
 }
 
+int TGridAxis::Start(int topLeft, int index) const {
+  if (index < 0 || index >= Count) return -1;
+  if (index < Fixed) return static_cast<int>(Sizes.Sum(0, index));
+  if (index < topLeft) return -1;
+  return FixedExtent() + static_cast<int>(Sizes.Sum(topLeft, index));
+}
+
+int TGridAxis::LastVisible(int topLeft) const {
+  int end = FixedExtent();
+  for (int i = topLeft; i < Count; ++i) {
+    end += Size(i);
+    if (end >= Extent) return i;
+  }
+  return Count - 1;
+}
+
 int TGridAxis::LastFullyVisible(int topLeft) const {
   int end = FixedExtent();
   int last = topLeft - 1;

@@ -70,6 +70,12 @@ struct TGridAxis {
   int FixedExtent() const;
   // The largest top-left index that still fills the view with the cells after it (at least Fixed).
   int MaxTopLeft() const;
+  // Near edge (in pixels) of a cell: fixed cells count from 0, the others from the end of the fixed
+  // part on from topLeft. -1 outside the grid and for a cell scrolled out before topLeft.
+  int Start(int topLeft, int index) const;
+  // The last cell at least partly inside the view from topLeft on; Count - 1 when the view reaches
+  // beyond the last cell.
+  int LastVisible(int topLeft) const;
   // The last cell shown completely from topLeft on; topLeft - 1 when not even topLeft fits.
   int LastFullyVisible(int topLeft) const;
   // End (in pixels) of the fully visible part from topLeft on.

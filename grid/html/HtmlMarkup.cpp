@@ -5,6 +5,8 @@
 #include <cctype>
 #include <utility>
 
+#include "platform/HexDigits.h"
+
 namespace orlex::grid {
 
 namespace {
@@ -177,10 +179,7 @@ std::optional<TColor> ParseHTMLColor(std::string_view value, bool body) {
     // Two digits each for red, green and blue; a missing or stray digit counts as 0.
     auto digit = [&](std::size_t i) -> unsigned {
       if (i >= upper.size()) return 0;
-      const char c = upper[i];
-      if (IsDigit(c)) return static_cast<unsigned>(c - '0');
-      if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-      return 0;
+      return static_cast<unsigned>(std::max(0, HexDigitValue(upper[i])));
     };
     auto component = [&](std::size_t i) { return digit(i) * 16 + digit(i + 1); };
     const std::size_t start = hash + 1;

@@ -46,7 +46,7 @@ TEST_P(CellGridLineTest, LinesLieInTheLastPixelColumnAndRowOfEachCell) {
   const QImage image = RenderGrid(grid);
   const LinePixel& p = GetParam();
   const QRgb expected = p.expect == LinePixel::kLine          ? Colour(clBlack)
-                        : p.expect == LinePixel::kFixedFace   ? Colour(14936298)
+                        : p.expect == LinePixel::kFixedFace   ? Colour(orlex::app::kPidGridFixedColor)
                         : p.expect == LinePixel::kDescription ? Colour(kDescriptionColor)
                                                               : Colour(kValueColor);
   EXPECT_EQ(image.pixel(p.x, p.y) | 0xFF000000u, expected) << p.x << "," << p.y;
@@ -86,10 +86,10 @@ TEST_F(CellGridPaintTest, HeaderRowKeepsFixedColourAndFontWhateverTheColumnColou
   grid.SetColumnColor(1, clRed);
   grid.SetCells(1, 1, "Value");
   const QImage image = RenderGrid(grid);
-  EXPECT_EQ(image.pixel(250, 5) | 0xFF000000u, Colour(14936298));
+  EXPECT_EQ(image.pixel(250, 5) | 0xFF000000u, Colour(orlex::app::kPidGridFixedColor));
   EXPECT_EQ(image.pixel(250, 30) | 0xFF000000u, Colour(clRed));
   // The same word is smaller in the header's 8-point font than in the cells' 10-point font.
-  const QRect header = InkBox(image, grid.CellRect(1, 0).adjusted(0, 0, -2, -2), Colour(14936298));
+  const QRect header = InkBox(image, grid.CellRect(1, 0).adjusted(0, 0, -2, -2), Colour(orlex::app::kPidGridFixedColor));
   const QRect cell = InkBox(image, grid.CellRect(1, 1).adjusted(0, 0, -2, -2), Colour(clRed));
   ASSERT_FALSE(header.isEmpty());
   ASSERT_FALSE(cell.isEmpty());
@@ -206,11 +206,11 @@ TEST_F(CellGridPaintTest, ZoomEnlargesEveryFont) {
   grid.SetRowHeights(1, 60);
   grid.SetCells(1, 1, "Value");
   const QRect normal = CellInk(1, 1, kValueColor);
-  const QRect header = InkBox(RenderGrid(grid), grid.CellRect(1, 0).adjusted(0, 0, -2, -2), Colour(14936298));
+  const QRect header = InkBox(RenderGrid(grid), grid.CellRect(1, 0).adjusted(0, 0, -2, -2), Colour(orlex::app::kPidGridFixedColor));
   grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = 6; });
   grid.SetRowHeights(0, 40);
   EXPECT_GT(CellInk(1, 1, kValueColor).height(), normal.height());
-  EXPECT_GT(InkBox(RenderGrid(grid), grid.CellRect(1, 0).adjusted(0, 0, -2, -2), Colour(14936298)).height(),
+  EXPECT_GT(InkBox(RenderGrid(grid), grid.CellRect(1, 0).adjusted(0, 0, -2, -2), Colour(orlex::app::kPidGridFixedColor)).height(),
             header.height());
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "grid/CellGrid.h"
+#include "platform/ScreenUnits.h"
 #include "tests/grid/SystemGridWidget.h"
 
 using namespace orlex::grid;
@@ -25,7 +26,7 @@ class CellGridSizingTest : public testing::Test {
   // Line height of Arial at a size in points, as an independent measurement.
   static int LineHeight(int points) {
     QFont font("Arial");
-    font.setPixelSize(PointsToPixels(points));
+    font.setPixelSize(orlex::PointsToPixels(points));
     return QFontMetrics(font).height();
   }
   std::vector<int> Widths() const {

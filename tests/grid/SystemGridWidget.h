@@ -2,25 +2,22 @@
 
 #include <string>
 
+#include "app/PidGridWidget.h"
 #include "grid/CellGrid.h"
 #include "tests/grid/core/SystemGrid.h"
 
 namespace orlex::grid {
 
-// The grid widget as the main window's form sets it up: 774 x 540, flat single border without 3D,
-// columns of 128, rows of 22, then the store settings and the end of loading.
+// The grid widget as the main window's form sets it up, at its designed size, after the end of
+// loading.
 inline void ConfigureSystemGridWidget(TCellGrid& grid) {
-  grid.resize(774, 540);
-  grid.SetCtl3D(false);
-  grid.SetDefaultColWidth(128);
-  grid.SetFixedColWidth(128);
-  grid.SetFixedRowHeight(22);
-  ConfigureSystemGrid(grid);
+  grid.resize(app::kPidGridDesignRect.size());
+  app::ConfigurePidGridWidget(grid);
+  grid.Loaded();
 }
 
-// The start-up clear and column colours of the main window ("f9f08c" for values, "c3f8fd" for
-// descriptions).
-inline void SystemColumnColors(TCellGrid& grid) { StartUpClear(grid, 0x8CF0F9, 0xFDF8C3); }
+// The start-up clear and column colours of the main window.
+inline void SystemColumnColors(TCellGrid& grid) { StartUpClear(grid); }
 
 // Fills all 60 slots with a description and a value.
 inline void FillSixtySlots(TCellGrid& grid) {

@@ -1,6 +1,7 @@
 #include "grid/transfer/core/TransferMime.h"
 
 #include "grid/transfer/core/TransferFormats.h"
+#include "platform/HexDigits.h"
 #include "platform/ole/ClipboardFormats.h"
 
 namespace orlex::grid {
@@ -11,11 +12,8 @@ bool KeptAsIs(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.';
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// Only the encoder's own spelling, upper case, is read back.
+int UpperHexDigit(char c) { return (c >= 'a' && c <= 'f') ? -1 : HexDigitValue(c); }
 
 }  // namespace
 
@@ -44,8 +42,8 @@ std::optional<std::string> DecodeMimeName(std::string_view suffix) {
       continue;
     }
     if (c != '_' || i + 2 >= suffix.size()) return std::nullopt;
-    const int high = HexDigit(suffix[i + 1]);
-    const int low = HexDigit(suffix[i + 2]);
+    const int high = UpperHexDigit(suffix[i + 1]);
+    const int low = UpperHexDigit(suffix[i + 2]);
     if (high < 0 || low < 0) return std::nullopt;
     const int value = high * 16 + low;
     if (KeptAsIs(static_cast<unsigned char>(value))) return std::nullopt;  // not how it would be written

@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
     SystemGrid, CreationSnapshot,
     testing::Values(SnapshotCase{"NormalRow", 1, 1, clBtnFace, {"Arial", 10, 0, clWindowText}},
                     SnapshotCase{"LastRow", 5, 20, clBtnFace, {"Arial", 10, 0, clWindowText}},
-                    SnapshotCase{"HeaderRow", 2, 0, 14936298, {"Arial", 8, 0, clWindowText}},
+                    SnapshotCase{"HeaderRow", 2, 0, orlex::app::kPidGridFixedColor, {"Arial", 8, 0, clWindowText}},
                     // Beyond the counts the cell is still a normal one.
                     SnapshotCase{"BeyondCounts", 40, 300, clBtnFace, {"Arial", 10, 0, clWindowText}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -152,7 +152,7 @@ TEST_P(ColumnColor, ChangesScrollableRowsOnlyAndClNoneDropsRecords) {
   const ColumnColorCase& c = GetParam();
   TCellGridBase grid;
   ConfigureSystemGrid(grid);
-  StartUpClear(grid, kValueColor, kDescriptionColor);
+  StartUpClear(grid);
   grid.SetCells(1, 5, "12.5");
   grid.SetObjects(1, 5, 7);
   grid.GetCellProperties(1, 6)->FontSize = 20;
@@ -174,7 +174,7 @@ TEST_P(ColumnColor, ChangesScrollableRowsOnlyAndClNoneDropsRecords) {
   EXPECT_EQ(grid.Cells(1, 0), "Value");
   EXPECT_EQ(grid.GetCellProperties(2, 5)->BrushColor(), kDescriptionColor);
   TGridDrawState state = 0;
-  EXPECT_EQ(ResolveCellStyle(grid, 1, 0, true, state).BrushColor, 14936298u);
+  EXPECT_EQ(ResolveCellStyle(grid, 1, 0, true, state).BrushColor, orlex::app::kPidGridFixedColor);
 }
 
 INSTANTIATE_TEST_SUITE_P(Colors, ColumnColor,

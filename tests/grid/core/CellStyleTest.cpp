@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 constexpr TColor kValueColor = 0x8CF0F9;
 constexpr TColor kDescriptionColor = 0xFDF8C3;
-constexpr TColor kFixedColor = 14936298;
+constexpr TColor kFixedColor = orlex::app::kPidGridFixedColor;
 
 struct StyleCase {
   const char* name;
@@ -60,7 +60,7 @@ TEST_P(ResolveStyle, GivesBrushFontAndState) {
   const StyleCase& c = GetParam();
   TCellGridBase grid;
   ConfigureSystemGrid(grid);
-  StartUpClear(grid, kValueColor, kDescriptionColor);
+  StartUpClear(grid);
   grid.SetCurrentCell(2, 5);
   grid.SetAnchor(2, 5);
   if (c.setup) c.setup(grid);

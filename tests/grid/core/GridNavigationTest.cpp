@@ -95,6 +95,57 @@ INSTANTIATE_TEST_SUITE_P(
                     IndexCase{"BelowTheLastRow", true, 11, -1, 22 + 10 * 22, -1}),
     [](const auto& info) { return info.param.name; });
 
+// ---- Cell edges and the visible part ----
+
+struct StartCase {
+  const char* name;
+  int topRow;
+  int row;
+  int expected;
+};
+
+class StartTest : public testing::TestWithParam<StartCase> {};
+
+TEST_P(StartTest, FixedFromZeroScrolledFromTheTopRow) {
+  const StartCase& c = GetParam();
+  TNavModel model(kTenRowsHigh);
+  EXPECT_EQ(model.RowAxis().Start(c.topRow, c.row), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StartTest,
+                         testing::Values(StartCase{"HeaderRow", 7, 0, 0},
+                                         StartCase{"TopRowFollowsTheHeader", 7, 7, 22},
+                                         StartCase{"BelowTheTopRow", 7, 10, 22 + 3 * 22},
+                                         StartCase{"BelowTheViewStillHasAnEdge", 1, 15, 22 + 14 * 22},
+                                         StartCase{"ScrolledOutAbove", 7, 6, -1},
+                                         StartCase{"BeyondTheLastRow", 1, 21, -1},
+                                         StartCase{"Negative", 1, -1, -1}),
+                         [](const auto& info) { return info.param.name; });
+
+struct VisibleCase {
+  const char* name;
+  int viewHeight;
+  int topRow;
+  int lastVisible;
+  int lastFullyVisible;
+};
+
+class LastVisibleTest : public testing::TestWithParam<VisibleCase> {};
+
+TEST_P(LastVisibleTest, PartlyAndFullyVisibleRows) {
+  const VisibleCase& c = GetParam();
+  TNavModel model(c.viewHeight);
+  EXPECT_EQ(model.RowAxis().LastVisible(c.topRow), c.lastVisible);
+  EXPECT_EQ(model.RowAxis().LastFullyVisible(c.topRow), c.lastFullyVisible);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LastVisibleTest,
+                         testing::Values(VisibleCase{"RowEndingAtTheEdgeIsBoth", kTenRowsHigh, 1, 10, 10},
+                                         VisibleCase{"PartlyShownRowAtTheBottom", kTenRowsHigh + 8, 1, 11, 10},
+                                         VisibleCase{"ViewBeyondTheLastRow", kTenRowsHigh, 15, 20, 20},
+                                         VisibleCase{"OnlyTheHeaderFits", 22, 1, 1, 0}),
+                         [](const auto& info) { return info.param.name; });
+
 // ---- Keeping cells in view ----
 
 struct IntoViewCase {
