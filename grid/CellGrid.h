@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QTimer>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -404,6 +405,17 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
 
   QPointer<QWidget> owner_;
   QSize ownerSize_;
+
+  // The last text colours QtTextColor worked out.
+  struct TTextColorMemo {
+    bool valid = false;
+    TColor text = 0;
+    TColor background = 0;
+    qint64 paletteKey = 0;
+    QColor color;
+  };
+  mutable std::array<TTextColorMemo, 8> textColorMemo_{};
+  mutable std::size_t textColorMemoNext_ = 0;
 };
 
 }  // namespace orlex::grid
