@@ -179,8 +179,8 @@ TEST_F(OrlexFeed, HelpNamesEveryMode) {
   const TRun run = RunTool({"--help"});
   EXPECT_EQ(run.exitCode, 0);
   for (const char* word : {"send KIND TEXT", "hide-all", "disable-checking", "enable-checking", "save", "demo",
-                           "bench", "--socket", "--wait", "--count", "--interval", "--keys-prefix", "--version",
-                           "--option=value", "Exit status"}) {
+                           "bench", "--socket", "--wait", "--count", "--interval", "--keys-prefix", "--rate",
+                           "--seconds", "--version", "--option=value", "Exit status"}) {
     EXPECT_THAT(run.out, HasSubstr(word));
   }
 }
