@@ -28,7 +28,7 @@ file(RELATIVE_PATH ORLEX_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig
 configure_file(${PROJECT_SOURCE_DIR}/cmake/orlexfeed.pc.in ${PROJECT_BINARY_DIR}/orlexfeed.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/orlexfeed.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT feed)
 install(FILES ${PROJECT_SOURCE_DIR}/platform/python/orlexfeed.py DESTINATION ${ORLEX_PYTHON_DIR} COMPONENT feed)
-install(FILES ${PROJECT_SOURCE_DIR}/docs/FeedProtocol.md ${PROJECT_SOURCE_DIR}/docs/FeedSocket.md
+install(FILES ${PROJECT_SOURCE_DIR}/docs/FeedProtocol.md ${PROJECT_SOURCE_DIR}/docs/FeedSocket.md ${PROJECT_SOURCE_DIR}/docs/Recording.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT feed)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/feed_example.c ${PROJECT_SOURCE_DIR}/docs/examples/feed_example.py
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT feed)

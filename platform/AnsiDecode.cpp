@@ -11,14 +11,14 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-std::u32string Folded(std::string_view text) {
+}  // namespace
+
+std::u32string AnsiFoldedCase(std::string_view text) {
   std::u32string folded;
   folded.reserve(text.size());
   ForEachAnsiCharacter(text, [&folded](char32_t c) { folded += Cp1252Lower(c); });
   return folded;
 }
-
-}  // namespace
 
 char32_t Cp1252ToUnicode(unsigned char byte) {
   if (byte >= 0x80 && byte < 0xA0) return kCp1252High[byte - 0x80];
@@ -72,7 +72,7 @@ bool AnsiEqualIgnoringCase(std::string_view a, std::string_view b) {
     else if (Cp1252Lower(x) != Cp1252Lower(y)) return false;
   }
   if (ascii) return true;
-  return Folded(a) == Folded(b);
+  return AnsiFoldedCase(a) == AnsiFoldedCase(b);
 }
 
 }  // namespace orlex

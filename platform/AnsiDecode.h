@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // How the display reads its byte strings: as UTF-8, and every byte that is not part of a valid UTF-8
@@ -43,5 +44,9 @@ char32_t Cp1252Lower(char32_t c);
 // Whether two names are the same without regard to letter case, as the ANSI code page (Windows-1252)
 // decides it: "Speed" matches "SPEED", "Élan" matches "élan" whether written in UTF-8 or in Windows-1252.
 bool AnsiEqualIgnoringCase(std::string_view a, std::string_view b);
+
+// The name's characters with every Windows-1252 capital made small: two names are equal without regard
+// to case exactly when these are equal, so it serves as a key for looking names up.
+std::u32string AnsiFoldedCase(std::string_view text);
 
 }  // namespace orlex

@@ -15,6 +15,7 @@
 
 #include "platform/FeedFrame.h"
 #include "platform/FeedPath.h"
+#include "platform/ProcessMemory.h"
 
 namespace orlex {
 
@@ -26,6 +27,8 @@ constexpr size_t kMaxPendingReplies = 64 * 1024;
 // How much one readiness event reads from one connection before the others get their turn.
 constexpr size_t kReadBudget = 256 * 1024;
 constexpr size_t kReadChunk = 64 * 1024;
+// A request this large is exceptional: a Feed's packets are a few kilobytes.
+constexpr size_t kLargeRequest = 1024 * 1024;
 // Feeds beyond the connection bound wait here until a connection closes.
 constexpr int kListenBacklog = 128;
 
@@ -158,14 +161,19 @@ TFeedServer::~TFeedServer() {
       connection->closed = true;
     }
   }
+  removeAtEnd_.reset();
   if (listenFd_ >= 0) {
     ::close(listenFd_);
-    struct stat st {};
-    if (lstat(path_.c_str(), &st) == 0 && st.st_dev == socketDev_ && st.st_ino == socketIno_) {
-      ::unlink(path_.c_str());
-    }
+    RemoveOwnSocketFile();
   }
   // The notifiers are children and go with the QObject.
+}
+
+void TFeedServer::RemoveOwnSocketFile() const {
+  struct stat st {};
+  if (lstat(path_.c_str(), &st) == 0 && st.st_dev == socketDev_ && st.st_ino == socketIno_) {
+    ::unlink(path_.c_str());
+  }
 }
 
 std::optional<uid_t> TFeedServer::ReadPeerUid(int fd) {
@@ -242,6 +250,7 @@ void TFeedServer::Start() {
   socketDev_ = st.st_dev;
   socketIno_ = st.st_ino;
   listenFd_ = fd;
+  removeAtEnd_ = std::make_unique<TProcessEndHook>([this] { RemoveOwnSocketFile(); });
   listenNotifier_ = new QSocketNotifier(listenFd_, QSocketNotifier::Read, this);
   connect(listenNotifier_, &QSocketNotifier::activated, this, [this] { AcceptPending(); });
 }
@@ -349,8 +358,12 @@ void TFeedServer::Serve(const TConnectionPtr& connection) {
     Recount(*keep);
     keep->busy = true;
     const std::shared_ptr<const THandler> handler = handler_;
-    std::string text(FeedPayloadText(request.payload));
-    request.payload = std::string();  // a large payload is not kept while the handler runs
+    // The payload becomes the text in place. A payload whose text ends early leaves its room behind,
+    // and the payload is not kept while the handler runs (assigning an empty string would keep its room).
+    std::string text = std::move(request.payload);
+    std::string().swap(request.payload);
+    text.resize(FeedPayloadText(text).size());
+    if (text.capacity() - text.size() > kReadChunk) text.shrink_to_fit();
     int32_t result = 0;
     deepest_ = std::max(deepest_, ++depth_);
     try {
@@ -381,6 +394,11 @@ void TFeedServer::Serve(const TConnectionPtr& connection) {
       return;
     }
     Reply(keep, result);
+    if (text.size() >= kLargeRequest) {
+      // What handling an exceptional request took goes back to the system, not only to the heap.
+      std::string().swap(text);
+      ReturnFreeMemory();
+    }
   }
   if (keep->closed || keep->busy) {
     return;

@@ -32,6 +32,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProcessEnd.h"
+
 class QSocketNotifier;
 
 namespace orlex {
@@ -91,6 +93,7 @@ class TFeedServer : public QObject {
   void ResumeParked();
   bool MayRead(const TConnection& connection) const;
   void Recount(TConnection& connection);  // after its decoder has grown or shrunk
+  void RemoveOwnSocketFile() const;
 
   std::string path_;
   std::shared_ptr<const THandler> handler_;  // shared so a running call outlives the server
@@ -99,6 +102,8 @@ class TFeedServer : public QObject {
   QSocketNotifier* listenNotifier_ = nullptr;
   dev_t socketDev_ = 0;  // identity of the socket file we bound, so we remove only our own
   ino_t socketIno_ = 0;
+  // A display that ends at once (watchdog, packet error) still takes its socket file with it.
+  std::unique_ptr<TProcessEndHook> removeAtEnd_;
   bool alreadyRunning_ = false;
   std::string error_;
   std::vector<TConnectionPtr> connections_;

@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <cstdint>
@@ -12,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "platform/AnsiDecode.h"
 #include "platform/HexDigits.h"
@@ -50,14 +54,15 @@ std::string UnquotedValue(std::string_view raw) {
 
 // The whole file; false when it cannot be read. A missing file is no failure (errorText stays empty);
 // anything else that stops the read (a directory in its place, an I/O error) says why in errorText.
-bool ReadWholeFile(const std::string& path, std::string& contents, std::string& errorText) {
+// `status` receives what the file system said of the file read.
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& errorText, struct stat& status) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // a planted link is not read
   if (fd < 0) {
     if (errno != ENOENT && errno != ENOTDIR) errorText = std::strerror(errno);
     return false;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &status) != 0) status = {};
+  if (S_ISDIR(status.st_mode)) {
     ::close(fd);
     errorText = std::strerror(EISDIR);
     return false;
@@ -79,6 +84,114 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::string& 
   ::close(fd);
   return true;
 }
+
+// The value of `key` among the lines of one section's body (the lines after its "[name]" line).
+std::optional<std::string> FindKey(std::string_view body, std::string_view key) {
+  std::string_view rest = body;
+  while (!rest.empty()) {
+    const std::size_t newline = rest.find('\n');
+    std::string_view line = rest.substr(0, newline);
+    rest = newline == std::string_view::npos ? std::string_view() : rest.substr(newline + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = TrimBlanks(line);
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    if (ProfileNamesEqual(line.substr(0, equals), key)) return UnquotedValue(line.substr(equals + 1));
+  }
+  return std::nullopt;
+}
+
+std::int64_t Nanoseconds(const struct timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// What tells one state of a file from another without reading it. The change time is part of it
+// because nobody can set it: a rewrite that restores the old size and modification time still moves it.
+struct TFileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  mode_t mode = 0;
+  off_t size = 0;
+  std::int64_t modified = 0;  // nanoseconds
+  std::int64_t changed = 0;
+
+  static TFileStamp Of(const struct stat& st) {
+    return TFileStamp{st.st_dev, st.st_ino, st.st_mode, st.st_size, Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
+  }
+  bool operator==(const TFileStamp&) const = default;
+};
+
+// File systems stamp a change with a clock that may lag the real one by a tick (at most 10 ms) and
+// round it down to their granularity. Within that much of a stamp, another change can leave the stamp
+// as it was. A change time with a fraction of a second comes from a file system that keeps fine
+// times; one without may come from one that keeps whole or even two seconds (FAT).
+constexpr std::int64_t kFineStampMarginNs = 50 * 1000000;
+constexpr std::int64_t kCoarseStampMarginNs = std::int64_t{3} * 1000000000;
+
+std::int64_t StampMargin(const TFileStamp& stamp) {
+  return stamp.changed % 1000000000 != 0 ? kFineStampMarginNs : kCoarseStampMarginNs;
+}
+
+std::int64_t RealTimeNs() {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return Nanoseconds(now);
+}
+
+}  // namespace
+
+// The file as last read: its text, its sections found once, and its stamp at the time.
+struct TProfileReader::TSnapshot {
+  std::string contents;
+  TFileStamp stamp;
+  std::int64_t readAt = 0;  // real time just before the read
+  // The body of the first section of each name, by its name with case folded.
+  std::unordered_map<std::u32string, std::string_view> sections;
+
+  TSnapshot(std::string text, const TFileStamp& fileStamp, std::int64_t readTime)
+      : contents(std::move(text)), stamp(fileStamp), readAt(readTime) {
+    Index();
+  }
+  TSnapshot(const TSnapshot&) = delete;  // `sections` points into `contents`
+  TSnapshot& operator=(const TSnapshot&) = delete;
+
+  // A stamp taken this close to the read may not tell a later change: the stamp alone cannot vouch
+  // for the kept text then.
+  bool StampIsRecent() const {
+    return std::max(stamp.modified, stamp.changed) > readAt - StampMargin(stamp);
+  }
+
+ private:
+  void Index() {
+    const std::string_view text(contents);
+    std::u32string open;  // the folded name of the section being collected; none before the first
+    std::size_t bodyStart = 0;
+    bool collecting = false;
+    const auto close = [&](std::size_t end) {
+      if (collecting) sections.emplace(std::move(open), text.substr(bodyStart, end - bodyStart));
+      collecting = false;
+    };
+    std::size_t lineStart = 0;
+    while (lineStart < text.size()) {
+      const std::size_t newline = text.find('\n', lineStart);
+      const std::size_t next = newline == std::string_view::npos ? text.size() : newline + 1;
+      // Cut as a key's line is: one CR before the LF goes, other control characters stay.
+      std::string_view line = text.substr(lineStart, (newline == std::string_view::npos ? text.size() : newline) - lineStart);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (const auto name = SectionName(TrimBlanks(line))) {
+        close(lineStart);
+        open = AnsiFoldedCase(TrimBlanks(*name));
+        // Only the first section of a name counts: a later one of the same name is never read.
+        collecting = sections.find(open) == sections.end();
+        bodyStart = next;
+      }
+      lineStart = next;
+    }
+    close(text.size());
+  }
+};
+
+namespace {
 
 bool IsBlankLine(std::string_view line) {
   for (char c : line) {
@@ -241,33 +354,45 @@ TProfileText SplitProfileText(std::string_view contents) {
   return result;
 }
 
-std::optional<std::string> TProfileReader::ReadValue(std::string_view section, std::string_view key) const {
+TProfileReader::TProfileReader(std::string path) : path_(std::move(path)) {}
+TProfileReader::~TProfileReader() = default;
+TProfileReader::TProfileReader(TProfileReader&&) noexcept = default;
+TProfileReader& TProfileReader::operator=(TProfileReader&&) noexcept = default;
+
+void TProfileReader::Forget() const { snapshot_.reset(); }
+
+const TProfileReader::TSnapshot* TProfileReader::Current() const {
+  // The kept text serves while the file's stamp is unchanged and old enough to vouch for it.
+  struct stat st {};
+  if (snapshot_ && ::lstat(path_.c_str(), &st) == 0 && TFileStamp::Of(st) == snapshot_->stamp &&
+      !snapshot_->StampIsRecent()) {
+    return snapshot_.get();
+  }
+  const std::int64_t readAt = clock_ ? clock_() : RealTimeNs();
   std::string contents;
   std::string errorText;
-  if (!ReadWholeFile(path_, contents, errorText)) {
+  if (!ReadWholeFile(path_, contents, errorText, st)) {
+    snapshot_.reset();
     if (!errorText.empty() && onReadFailure_) onReadFailure_("Unable to read " + path_ + ": " + errorText);
-    return std::nullopt;
+    return nullptr;
   }
-  std::string_view rest(contents);
-  bool inSection = false;
-  while (!rest.empty()) {
-    const std::size_t newline = rest.find('\n');
-    std::string_view line = rest.substr(0, newline);
-    rest = newline == std::string_view::npos ? std::string_view() : rest.substr(newline + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    line = TrimBlanks(line);
-    if (const auto name = SectionName(line)) {
-      // Only the first section of a name counts: a later one of the same name is never read.
-      if (inSection) return std::nullopt;
-      inSection = ProfileNamesEqual(*name, section);
-      continue;
-    }
-    if (!inSection) continue;
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    if (ProfileNamesEqual(line.substr(0, equals), key)) return UnquotedValue(line.substr(equals + 1));
+  const TFileStamp stamp = TFileStamp::Of(st);
+  if (snapshot_ && snapshot_->contents == contents) {
+    // The same text: its sections stand; the stamp may be old enough to vouch for it from now on.
+    snapshot_->stamp = stamp;
+    snapshot_->readAt = readAt;
+  } else {
+    snapshot_ = std::make_unique<TSnapshot>(std::move(contents), stamp, readAt);
   }
-  return std::nullopt;
+  return snapshot_.get();
+}
+
+std::optional<std::string> TProfileReader::ReadValue(std::string_view section, std::string_view key) const {
+  const TSnapshot* file = Current();
+  if (file == nullptr) return std::nullopt;
+  const auto found = file->sections.find(AnsiFoldedCase(TrimBlanks(section)));
+  if (found == file->sections.end()) return std::nullopt;
+  return FindKey(found->second, key);
 }
 
 std::string TProfileReader::ReadString(std::string_view section, std::string_view key,

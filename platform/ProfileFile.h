@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,14 +39,18 @@ struct TProfileText {
 };
 TProfileText SplitProfileText(std::string_view contents);
 
-// Reads values. Every read opens and parses the file afresh, so a reader kept open for a long time
-// sees what has been written since, and a file that has gone gives the defaults.
+// Reads values. Every read gives what opening and parsing the file afresh would give, so a reader kept
+// open for a long time sees what has been written since, and a file that has gone gives the defaults.
+// It keeps the file's text parsed only while the file's stamp (device, inode, type and mode, size,
+// modification and change times to the nanosecond) stays as it was and is too old to hide a change;
+// otherwise it reads the file again. Not for use from more than one thread at a time.
 class TProfileReader {
  public:
-  explicit TProfileReader(std::string path) : path_(std::move(path)) {}
+  explicit TProfileReader(std::string path);
+  ~TProfileReader();
+  TProfileReader(TProfileReader&&) noexcept;
+  TProfileReader& operator=(TProfileReader&&) noexcept;
 
-  // Told, with a message naming the file and the cause, of every read that fails for another reason
-  // than a missing file; the read gives its default all the same.
   using TReadFailure = std::function<void(const std::string& message)>;
   void OnReadFailure(TReadFailure handler) { onReadFailure_ = std::move(handler); }
 
@@ -66,9 +72,22 @@ class TProfileReader {
   // caller about to replace it does not take it for empty.
   TProfileText ReadText() const;
 
+  // The real time in nanoseconds since 1970 that stamps are judged against (tests move it on).
+  using TClock = std::function<std::int64_t()>;
+  void UseClock(TClock clock) { clock_ = std::move(clock); }
+
+  // Lets go of the kept text (and its memory); the next read reads the file. For writers of the file.
+  void Forget() const;
+
  private:
+  struct TSnapshot;
+  // The file as read now, or nullptr when there is none or it cannot be read (reported).
+  const TSnapshot* Current() const;
+
   std::string path_;
   TReadFailure onReadFailure_;
+  TClock clock_;
+  mutable std::unique_ptr<TSnapshot> snapshot_;
 };
 
 // Builds a whole file in memory, section by section in the order of their first write, keys in the

@@ -20,6 +20,7 @@
 #include "tools/FeedBench.h"
 #include "tools/FeedDemo.h"
 #include "tools/FeedRateBench.h"
+#include "tools/FeedRecording.h"
 
 namespace {
 
@@ -46,6 +47,15 @@ Modes:
                      the ratio. With --rate: packets at that rate for --seconds instead, and the
                      display's CPU use (% of one core), paints per second and resident memory.
 
+Recording a session:
+  record --out FILE  Relay between a Feed and the display, recording every frame with its time and
+                     every reply in FILE. Listens on --listen PATH, or on a fresh path it prints;
+                     start the Feed with ORLEXGAUGES_SOCKET set to that path. Ctrl+C stops.
+  replay FILE        Send the frames of a recording to the display with their recorded gaps, and
+                     report every reply that differs from the recorded one.
+  export FILE --csv  Write the recorded PID values as CSV (time,key,description,value), one row per
+                     value; with --wide one row per PID packet and a column per key.
+
 demo and bench replace the display's PID table with their own PIDs; when the display saves, it
 writes their arrangement under their keys (and keeps every other key's). Give bench keys of its own
 with --keys-prefix when yours could be P01 to P60.
@@ -60,12 +70,21 @@ Options:
   --seconds S        bench --rate: measure for S seconds (default 10), after one second to settle.
   --keys-prefix TEXT bench: keys are TEXT01 to TEXT60 (default P); no blanks, ";", "," or '"'.
   --html             bench: descriptions with HTML tags (bold, a colour and a link) instead of plain text.
+  --out FILE         record: the recording to write; export: the CSV file (default: standard output).
+  --listen PATH      record: the socket the relay listens on.
+  --speed X          replay: recorded gaps divided by X (default 1; 0: as fast as the display answers).
+  --loop             replay: start again from the beginning at the end, until interrupted.
+  --from SECONDS     replay: start at this time of the recording (its last INIT packet before it is
+                     sent first).
+  --to SECONDS       replay: stop after this time of the recording.
+  --csv              export: write CSV (the one format there is).
+  --wide             export: one row per PID packet, a column per key.
   --help             Show this text.
   --version          Show the version.
 Every option taking a value may also be written --option=value.
 
 Exit status: 0 when the display replied, 1 when no display answers or the connection failed,
-2 on bad usage.
+2 on bad usage, 3 when replay got replies that differ from the recorded ones.
 )";
 
 struct TUsageError {
@@ -81,6 +100,14 @@ struct TOptions {
   std::optional<double> rate;
   std::optional<double> seconds;
   bool html = false;
+  std::optional<std::string> out;
+  std::optional<std::string> listen;
+  std::optional<double> speed;
+  bool loop = false;
+  std::optional<double> fromSeconds;
+  std::optional<double> toSeconds;
+  bool csv = false;
+  bool wide = false;
   bool help = false;
   bool version = false;
   std::vector<std::string> words;  // the mode and its arguments
@@ -154,6 +181,18 @@ TOptions ParseOptions(int argc, char** argv) {
       if (!orlexfeed::IsBenchKeyPrefix(*options.keysPrefix)) {
         throw TUsageError{"--keys-prefix must be a plain word without blanks, ';', ',' or '\"'"};
       }
+    } else if (arg == "--out" || arg == "--listen") {
+      (arg == "--out" ? options.out : options.listen) = value();
+      if ((arg == "--out" ? options.out : options.listen)->empty()) throw TUsageError{arg + " needs a path"};
+    } else if (arg == "--speed") {
+      options.speed = ParseNumber<double>(value(), "--speed");
+      if (!(*options.speed >= 0 && *options.speed <= 1e6)) throw TUsageError{"--speed is out of range"};
+    } else if (arg == "--from" || arg == "--to") {
+      const double seconds = ParseNumber<double>(value(), arg.c_str());
+      if (!(seconds >= 0 && seconds <= 1e9)) throw TUsageError{arg + " is out of range"};
+      (arg == "--from" ? options.fromSeconds : options.toSeconds) = seconds;
+    } else if (arg == "--loop" || arg == "--csv" || arg == "--wide") {
+      (arg == "--loop" ? options.loop : arg == "--csv" ? options.csv : options.wide) = true;
     } else {
       throw TUsageError{"unknown option " + arg};
     }
@@ -293,7 +332,35 @@ int Run(const TOptions& options) {
   if ((options.rate || options.seconds) && mode != "bench") throw TUsageError{"--rate and --seconds belong to bench"};
   if (options.seconds && !options.rate) throw TUsageError{"--seconds needs --rate"};
   if (options.rate && options.count) throw TUsageError{"--count and --rate do not go together"};
+  const bool recordOptions = options.listen.has_value();
+  const bool replayOptions = options.speed || options.loop || options.fromSeconds || options.toSeconds;
+  const bool exportOptions = options.csv || options.wide;
+  if ((recordOptions && mode != "record") || (replayOptions && mode != "replay") ||
+      (exportOptions && mode != "export") || (options.out && mode != "record" && mode != "export")) {
+    throw TUsageError{"an option of record, replay or export was given to " + mode};
+  }
   int32_t result = 0;
+  if (mode == "record") {
+    expectArguments(0, 0);
+    if (!options.out) throw TUsageError{"record needs --out FILE"};
+    const std::string display = options.socket.empty() ? orlex::FeedSocketPath() : options.socket;
+    if (options.listen && *options.listen == display) throw TUsageError{"record cannot listen on the display's own socket"};
+    return orlexfeed::RunRecord({*options.out, options.listen.value_or(""), display});
+  }
+  if (mode == "replay") {
+    expectArguments(1, 1);
+    if (options.fromSeconds && options.toSeconds && *options.fromSeconds > *options.toSeconds) {
+      throw TUsageError{"--from is after --to"};
+    }
+    return orlexfeed::RunReplay({w[1], options.speed.value_or(1), options.loop, options.fromSeconds, options.toSeconds,
+                                 options.socket.empty() ? orlex::FeedSocketPath() : options.socket,
+                                 options.waitSeconds});
+  }
+  if (mode == "export") {
+    expectArguments(1, 1);
+    if (!options.csv) throw TUsageError{"export needs --csv (the one format it writes)"};
+    return orlexfeed::RunExport({w[1], options.wide, options.out.value_or("")});
+  }
   if (mode == "send") {
     expectArguments(2, 2);
     const uint32_t kind = ParseKind(w[1]);

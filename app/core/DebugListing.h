@@ -12,10 +12,13 @@ namespace orlex::app {
 // hours, so the listing keeps only the newest lines (and a bounded number of bytes, since a single
 // packet text may be megabytes long). Appending only stores the line; the window pulls what is new
 // when it is shown, and while shown on a short timer, so a hidden window costs nothing.
+// The bounds serve a person reading the window: the last 20,000 lines (10,000 packets) or 4 MiB of
+// text (some 4,000 packets of 60 values), whichever is less; the memory the whole session costs is
+// a few MiB whether or not anyone opens the window.
 class TDebugListing {
  public:
-  static constexpr std::size_t kMaxLines = 100000;
-  static constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
+  static constexpr std::size_t kMaxLines = 20000;
+  static constexpr std::size_t kMaxBytes = std::size_t{4} << 20;
 
   explicit TDebugListing(std::size_t maxLines = kMaxLines, std::size_t maxBytes = kMaxBytes);
 

@@ -69,25 +69,42 @@ void TPidTable::EnableChecking() {
 
 void TPidTable::RebuildKeyIndex() {
   keyIndex_.clear();
+  lastKey_ = nullptr;
   for (int n = 1; n <= kSlots; ++n) {
     if (const PidRecord* record = Record(n)) {
-      keyIndex_[record->Key].push_back(n);
+      const auto [it, added] = keyIndex_.try_emplace(record->Key);
+      it->second.key = &it->first;
+      it->second.numbers.push_back(n);
     }
   }
   keyIndexValid_ = true;
 }
 
-// A PID packet updates some 60 keys; an index spares comparing each with every registered key.
-void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
+TPidTable::TKeySlots* TPidTable::FindKey(std::string_view key) {
   if (!keyIndexValid_) {
     RebuildKeyIndex();
   }
-  const auto found = keyIndex_.find(key);
-  if (found == keyIndex_.end()) {
+  TKeySlots* found = nullptr;
+  if (lastKey_ != nullptr && lastKey_->next != nullptr && *lastKey_->next->key == key) {
+    found = lastKey_->next;
+  } else {
+    const auto it = keyIndex_.find(key);
+    if (it == keyIndex_.end()) return nullptr;  // an unknown key teaches nothing about the order
+    found = &it->second;
+    if (lastKey_ != nullptr) lastKey_->next = found;
+  }
+  lastKey_ = found;
+  return found;
+}
+
+// A PID packet updates some 60 keys; an index spares comparing each with every registered key.
+void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
+  const TKeySlots* found = FindKey(key);
+  if (found == nullptr) {
     return;
   }
   const int last = LastUsedSlot(PidCount);
-  for (int n : found->second) {
+  for (int n : found->numbers) {
     if (n > last) {
       break;
     }

@@ -63,12 +63,21 @@ class TPidTable {
     using is_transparent = void;
     std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
   };
+  struct TKeySlots {
+    const std::string* key = nullptr;  // the index's own copy
+    std::vector<int> numbers;          // its slots, in table order
+    // The key that followed this one last time: a Feed sends its keys in the same order packet after
+    // packet, so the next key is usually found without hashing it.
+    TKeySlots* next = nullptr;
+  };
   void RebuildKeyIndex();
+  TKeySlots* FindKey(std::string_view key);
 
   std::array<std::unique_ptr<PidRecord>, kSlots + 1> slots_{};  // index 0 unused
-  // Key -> slots holding it, in table order; rebuilt on the first value update after a change.
-  std::unordered_map<std::string, std::vector<int>, TKeyHash, std::equal_to<>> keyIndex_;
+  // Key -> slots holding it; rebuilt on the first value update after a change.
+  std::unordered_map<std::string, TKeySlots, TKeyHash, std::equal_to<>> keyIndex_;
   bool keyIndexValid_ = false;
+  TKeySlots* lastKey_ = nullptr;  // the key of the previous update
 };
 
 }  // namespace orlex::app

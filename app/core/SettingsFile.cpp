@@ -66,6 +66,14 @@ void TSettingsFile::SaveSettings(const grid::TCellGridBase& grid, const TPidTabl
   // arrangement the file holds. So would a table that an INIT packet is rebuilding right now or has
   // abandoned on a packet error.
   if (!table.Saveable()) return;
+  // The open reader must not answer from the file as it was before this save, whatever the save's
+  // outcome and however quickly the next read follows.
+  struct TForgetOnExit {
+    const TSettingsReader* reader;
+    ~TForgetOnExit() {
+      if (reader != nullptr) reader->Forget();
+    }
+  } forget{settingsFile_.get()};
 
   // Sections of keys this INIT did not register belong to other Feeds (or to this one on another day):
   // they are carried over unchanged. Read first, so an unreadable file stops the save instead of

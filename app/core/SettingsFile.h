@@ -28,6 +28,9 @@ class TSettingsReader : public TSettingsSource {
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& defaultValue) const override;
 
+  // The file has just been written by this process: what was kept of it goes.
+  void Forget() const { profile_.Forget(); }
+
  private:
   orlex::TProfileReader profile_;
 };

@@ -1,10 +1,30 @@
 #include "app/core/SlotLayout.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <stdexcept>
 
 namespace orlex::app {
+
+namespace {
+
+// A word read from eight bytes of 0 or 1: the position in memory of the first byte that is 1, and the
+// word with that byte made 0. Memory order is table order, whichever end of the word it starts at.
+int FirstSetByte(std::uint64_t bytes) {
+  if constexpr (std::endian::native == std::endian::little) return std::countr_zero(bytes) / 8;
+  return std::countl_zero(bytes) / 8;
+}
+
+std::uint64_t WithoutFirstSetByte(std::uint64_t bytes) {
+  if constexpr (std::endian::native == std::endian::little) return bytes & (bytes - 1);
+  return bytes & ~(std::uint64_t{1} << (63 - std::countl_zero(bytes)));
+}
+
+}  // namespace
 
 grid::TColor HexToColor(const std::string& hex) {
   if (hex.size() != 6) throw std::invalid_argument("not a six-digit hex colour: " + hex);
@@ -96,22 +116,38 @@ void PlaceUnplacedPids(grid::TCellGridBase& grid, TPidTable& table,
 }
 
 void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
-  // The table's records once, in order, rather than a slot lookup per slot and PID.
+  // The table's records once, in order, and their numbers side by side: every slot is compared with
+  // every PID on every packet, so the comparisons run over one small array, without branches first.
   std::array<PidRecord*, TPidTable::kSlots> pids{};
+  std::array<std::int32_t, TPidTable::kSlots> ids{};
   int count = 0;
-  for (int n = 1; n <= table.PidCount && n <= TPidTable::kSlots; ++n)
-    if (PidRecord* pid = table.Record(n)) pids[count++] = pid;
+  for (int n = 1; n <= table.PidCount && n <= TPidTable::kSlots; ++n) {
+    if (PidRecord* pid = table.Record(n)) {
+      pids[count] = pid;
+      ids[count++] = pid->ID;
+    }
+  }
 
   for (int c : kSlotColumns) {
     if (c + 1 >= grid.ColCount()) break;
     for (int r = 1; r < grid.RowCount(); ++r) {
       const std::intptr_t tag = grid.Objects(c, r);
-      for (int i = 0; i < count; ++i) {
-        PidRecord* pid = pids[i];
-        if (pid->ID != tag) continue;
-        if (pid->Window) pid->Window->UpdateValue(pid->Value);
-        grid.SetCells(c, r, pid->Description);
-        grid.SetCells(c + 1, r, pid->Value);
+      // No PID's number lies outside 32 bits.
+      if (tag < std::numeric_limits<std::int32_t>::min() || tag > std::numeric_limits<std::int32_t>::max()) continue;
+      const auto wanted = static_cast<std::int32_t>(tag);
+      // One byte per PID, 1 where its number is the slot's, read back eight at a time.
+      std::array<unsigned char, TPidTable::kSlots> equal{};
+      for (int i = 0; i < count; ++i) equal[i] = ids[i] == wanted ? 1 : 0;
+      for (std::size_t word = 0; word < equal.size(); word += 8) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, equal.data() + word, sizeof bytes);
+        for (; bytes != 0; bytes = WithoutFirstSetByte(bytes)) {
+          const std::size_t i = word + static_cast<std::size_t>(FirstSetByte(bytes));
+          PidRecord* pid = pids[i];
+          if (pid->Window) pid->Window->UpdateValue(pid->Value);
+          grid.SetCells(c, r, pid->Description);
+          grid.SetCells(c + 1, r, pid->Value);
+        }
       }
     }
   }

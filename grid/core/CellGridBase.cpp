@@ -98,19 +98,27 @@ TGridRect TCellGridBase::Selection() const {
 }
 
 const TCellGridBase::TCellEntry* TCellGridBase::FindEntry(int col, int row) const {
-  const auto it = store_.find(Key(col, row));
-  return it == store_.end() ? nullptr : &it->second;
+  return const_cast<TCellGridBase*>(this)->FindEntry(col, row);
 }
 
 TCellGridBase::TCellEntry* TCellGridBase::FindEntry(int col, int row) {
-  const auto it = store_.find(Key(col, row));
-  return it == store_.end() ? nullptr : &it->second;
+  const std::uint64_t key = Key(col, row);
+  TFoundEntry& found = found_[FoundSlot(key)];
+  if (found.entry != nullptr && found.key == key) return found.entry;
+  const auto it = store_.find(key);
+  if (it == store_.end()) return nullptr;
+  found = TFoundEntry{key, &it->second};
+  return &it->second;
 }
 
 // An entry lives only while it holds text or a record.
 void TCellGridBase::EraseIfEmpty(int col, int row) {
-  const auto it = store_.find(Key(col, row));
-  if (it != store_.end() && it->second.Text.empty() && !it->second.Props) store_.erase(it);
+  const std::uint64_t key = Key(col, row);
+  const auto it = store_.find(key);
+  if (it != store_.end() && it->second.Text.empty() && !it->second.Props) {
+    if (TFoundEntry& found = found_[FoundSlot(key)]; found.key == key) found = TFoundEntry{};
+    store_.erase(it);
+  }
 }
 
 // A cell covered by a merged block reads and writes its text at the block's base cell.

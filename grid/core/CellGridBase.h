@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -291,6 +292,15 @@ class TCellGridBase : protected TGridLook {
   int leftCol_ = 1, topRow_ = 1;
   std::vector<std::string> columnHeaders_;
   std::unordered_map<std::uint64_t, TCellEntry> store_;
+  // Entries found lately, by key: every packet refreshes the same cells, and a look-up in the store
+  // costs a division and a pointer chase. An entry stays where it is while it lives (the store's
+  // nodes never move); one that is erased leaves this memo first.
+  struct TFoundEntry {
+    std::uint64_t key = 0;
+    TCellEntry* entry = nullptr;
+  };
+  static std::size_t FoundSlot(std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 56); }
+  mutable std::array<TFoundEntry, 256> found_{};
 };
 
 }  // namespace orlex::grid

@@ -19,6 +19,7 @@
 #include <variant>
 
 #include "platform/FeedFrame.h"
+#include "platform/ProcessEnd.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -388,6 +389,33 @@ TEST_F(FeedServerTest, OneDisplayPerPath) {
   peer.Close();
   first.reset();
   EXPECT_FALSE(std::filesystem::exists(Path())) << "socket file removed on destruction";
+}
+
+// The watchdog and a packet error end the display at once; the next Feed must not find a dead socket.
+TEST_F(FeedServerTest, DisplayEndedAtOnceTakesItsSocketFileWithIt) {
+  EXPECT_EXIT(
+      {
+        auto server = Start();
+        if (!std::filesystem::exists(Path())) _exit(3);
+        orlex::EndProcess();
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_FALSE(std::filesystem::exists(Path()));
+
+  // A socket another display has bound at the path meanwhile is theirs and stays.
+  EXPECT_EXIT(
+      {
+        auto server = Start();
+        ::unlink(Path().c_str());
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, Path().c_str(), sizeof(address.sun_path) - 1);
+        if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) _exit(3);
+        orlex::EndProcess();
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_TRUE(std::filesystem::exists(Path()));
 }
 
 TEST_F(FeedServerTest, StaleSocketIsReplacedButOtherFilesAreNot) {

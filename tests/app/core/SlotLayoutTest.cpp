@@ -281,4 +281,21 @@ TEST_F(SlotLayout, RefreshUpdatesTwiceForTwoSlotsAndLaterSharedIdWinsCells) {
   EXPECT_TRUE(Values(nowhere).empty());
 }
 
+// A full table of 80 PIDs: those that share a number apart from each other in the table (next to each
+// other, a long way apart, the last one) all reach their slot, in table order.
+TEST_F(SlotLayout, RefreshReachesEverySharerOfANumberAcrossTheWholeTable) {
+  for (int n = 1; n <= TPidTable::kSlots; ++n) AddPid(1000 + n, std::to_string(n) + "k", "", std::to_string(n));
+  for (const int n : {8, 9, 17, 64, 65, 80}) table.Record(n)->ID = 7;
+  grid.SetObjects(2, 3, 7);
+  grid.SetObjects(3, 3, 7);
+
+  RefreshGridValues(grid, table);
+
+  ExpectSlot(2, 3, "80k desc", "80", 7);
+  for (int n = 1; n <= TPidTable::kSlots; ++n) {
+    const bool sharer = n == 8 || n == 9 || n == 17 || n == 64 || n == 65 || n == 80;
+    EXPECT_EQ(Values(*table.Record(n)).size(), sharer ? 1u : 0u) << n;
+  }
+}
+
 }  // namespace
