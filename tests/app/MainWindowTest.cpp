@@ -232,6 +232,18 @@ TEST_F(MainWindowTest, ShowAllAndHideAllReachEveryPid) {
   EXPECT_EQ(form_->FeedMessage(0x467, 0, "x"), 0);
 }
 
+// The measuring query answers how often the grid has painted, so a Feed can tell paints per second.
+TEST_F(MainWindowTest, PaintCountQueryAnswersTheGridsPaintPasses) {
+  EXPECT_EQ(form_->FeedMessage(orlex::kMsgPaintCount, 0, {}), 0) << "nothing painted while hidden";
+  form_->show();
+  QApplication::processEvents();
+  form_->pidgrid->viewport()->repaint();
+  form_->pidgrid->viewport()->repaint();
+  const std::uint64_t passes = form_->pidgrid->PaintPassNumber();
+  ASSERT_GE(passes, 2u);
+  EXPECT_EQ(form_->FeedMessage(orlex::kMsgPaintCount, 0, {}), static_cast<std::int32_t>(passes));
+}
+
 // The watchdog ends the process at the 17th tick without a completed PID packet; INIT packets do not
 // count as one.
 TEST_F(MainWindowTest, WatchdogEndsTheProcessAtTheSeventeenthSilentTick) {
@@ -354,7 +366,7 @@ TEST_F(MainWindowTest, TrackBarResizesEveryRowAndRefitsFromTheDefaultWidth) {
   for (int r = 0; r < grid.RowCount(); ++r) grid.SetRowHeights(r, 50);
   grid.SetColWidths(0, 300);
   form_->TrackBar1->setValue(-3);
-  EXPECT_EQ(grid.ZoomFactor, -3);
+  EXPECT_EQ(grid.Look().ZoomFactor, -3);
   const std::vector<int> atMinusThree = RowHeights(grid);
   for (int r = 0; r < grid.RowCount(); ++r) {
     EXPECT_NE(atMinusThree[r], 50) << "row " << r << " not resized";
@@ -366,7 +378,7 @@ TEST_F(MainWindowTest, TrackBarResizesEveryRowAndRefitsFromTheDefaultWidth) {
   for (int r = 0; r < grid.RowCount(); ++r) EXPECT_GT(grid.RowHeights(r), atZero[r]) << r;
 
   form_->TrackBar1->setValue(0);
-  EXPECT_EQ(grid.ZoomFactor, 0);
+  EXPECT_EQ(grid.Look().ZoomFactor, 0);
   EXPECT_EQ(RowHeights(grid), atZero);
   ExpectFreshFit(grid);
 }

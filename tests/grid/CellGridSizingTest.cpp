@@ -74,7 +74,7 @@ TEST_P(AutoSizeRowTest, HeightIsLinePlusEightNeverBelowTwentyTwo) {
   const RowCase& c = GetParam();
   grid.SetCells(2, 5, c.text);
   grid.SetRowHeights(5, c.heightBefore);
-  grid.ZoomFactor = c.zoom;
+  grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = c.zoom; });
   grid.AutoSizeRow(5);
   const int expected = c.points == 0 ? 22 : std::max(22, LineHeight(c.points) + 8);
   EXPECT_EQ(grid.RowHeights(5), expected);
@@ -94,7 +94,7 @@ TEST_F(CellGridSizingTest, AutoSizeRowCountsWrappedLinesAndTheHeaderFont) {
   grid.AutoSizeRow(3);
   EXPECT_GE(grid.RowHeights(3), 2 * LineHeight(10) + 8);
   // The header row is measured in the 8-point header font; zoomed far enough it outgrows 22.
-  grid.ZoomFactor = 6;
+  grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = 6; });
   grid.AutoSizeRow(0);
   EXPECT_EQ(grid.RowHeights(0), LineHeight(14) + 8);
 }
@@ -131,9 +131,9 @@ class ZoomByTest : public CellGridSizingTest, public testing::WithParamInterface
 
 TEST_P(ZoomByTest, StepsWithinTenEitherWay) {
   const ZoomCase& c = GetParam();
-  grid.ZoomFactor = c.startZoom;
+  grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = c.startZoom; });
   grid.ZoomBy(c.delta);
-  EXPECT_EQ(grid.ZoomFactor, c.zoomAfter);
+  EXPECT_EQ(grid.Look().ZoomFactor, c.zoomAfter);
   EXPECT_EQ(grid.ColWidths(3), 128 + c.sizeChange);
   EXPECT_EQ(grid.RowHeights(7), 22 + c.sizeChange);
 }

@@ -25,7 +25,7 @@ class GridClipboardTest : public testing::Test {
   void SetUp() override {
     ConfigureSystemGridWidget(grid);
     grid.Navigation.AllowClipboardShortCuts = true;
-    grid.Options |= goEditing | goRangeSelect;
+    grid.ChangeLook([](TGridLook& look) { look.Options |= goEditing | goRangeSelect; });
     grid.SetCells(0, 1, "a");
     grid.SetCells(1, 1, "b");
     grid.SetCells(0, 2, "c");

@@ -95,9 +95,11 @@ TEST_P(CreationSnapshot, CopiesTheCellsLookAsPaintingComputesIt) {
   EXPECT_EQ(p.CellGraphic, nullptr);
 
   // Taken once: later grid changes do not reach the record.
-  grid.Color = clWhite;
-  grid.FixedColor = clWhite;
-  grid.Font.Name = grid.FixedFont.Name = "Courier";
+  grid.ChangeLook([](TGridLook& look) {
+    look.Color = clWhite;
+    look.FixedColor = clWhite;
+    look.Font.Name = look.FixedFont.Name = "Courier";
+  });
   EXPECT_EQ(grid.GetCellProperties(c.col, c.row)->BrushColor(), c.brush);
   EXPECT_EQ(grid.GetCellProperties(c.col, c.row)->FontName, c.font.Name);
 }
@@ -242,7 +244,7 @@ TEST(Counts, DefaultsOfANewGrid) {
             std::tuple(5, 10, 1, 1));
   EXPECT_EQ(std::tuple(grid.Col(), grid.Row(), grid.AnchorCol(), grid.AnchorRow(), grid.LeftCol(), grid.TopRow()),
             std::tuple(1, 1, 1, 1, 1, 1));
-  EXPECT_TRUE(grid.WordWrap);
+  EXPECT_TRUE(grid.Look().WordWrap);
   EXPECT_TRUE(grid.ColumnHeaders().empty());
 }
 
@@ -411,6 +413,23 @@ TEST(Destruction, FreesEveryRecordAndItsGraphic) {
     EXPECT_EQ(alive, 2);
   }
   EXPECT_EQ(alive, 0);
+}
+
+// The look changes through one setter, and a change repaints the whole grid once; setting the look it
+// already has repaints nothing.
+TEST(GridLook, AChangeRepaintsTheGridOnce) {
+  TRecordingGrid grid;
+  grid.ChangeLook([](TGridLook& look) {
+    look.Color = clWhite;
+    look.GridLineWidth = 2;
+  });
+  EXPECT_EQ(grid.Look().Color, clWhite);
+  EXPECT_EQ(grid.Look().GridLineWidth, 2);
+  EXPECT_EQ(grid.Log, std::vector<std::string>{"grid"});
+  grid.Log.clear();
+  grid.SetLook(grid.Look());
+  grid.ChangeLook([](TGridLook& look) { look.Color = clWhite; });
+  EXPECT_TRUE(grid.Log.empty());
 }
 
 }  // namespace

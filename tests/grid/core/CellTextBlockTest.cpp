@@ -105,7 +105,7 @@ TEST_F(PasteTextBlockTest, WithoutEditingOrClipboardPermissionNothingIsWritten) 
   EXPECT_EQ(grid.Cells(1, 1), "");
 
   // With editing on, fixed and read-only cells are skipped and still counted.
-  grid.Options |= goEditing;
+  grid.ChangeLook([](TGridLook& look) { look.Options |= goEditing; });
   grid.GetCellProperties(2, 1)->ReadOnly = true;
   EXPECT_EQ(grid.PasteTextBlock(1, 0, "h\tx\r\na\tro\tc"), 5);
   EXPECT_EQ(grid.Cells(1, 0), "Value");
@@ -201,7 +201,7 @@ TEST_F(PasteTextBlockTest, SelectionTextJoinsCellsWithTabsAndRowsWithCrLf) {
   rows.SetCurrentCell(2, 1);
   rows.SetAnchor(2, 1);
   EXPECT_EQ(rows.SelectionText(), "");
-  rows.Options |= goRowSelect;
+  rows.ChangeLook([](TGridLook& look) { look.Options |= goRowSelect; });
   EXPECT_EQ(rows.SelectionText(), "d\t\t\t\tv");
 
   // What a drag carries pastes back as the same block.
