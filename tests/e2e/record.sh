@@ -32,6 +32,13 @@ start_relay "$E2E_DIR/demo.orx"
 demo_pid=$!
 E2E_BG_PIDS+=($demo_pid)
 sleep 4
+# A loaded machine (or a sanitizer build) starts the demo late: go on until the recording, which is
+# readable while it is written, holds at least twenty of the demo's packets.
+for ((i = 0; i < 300; i++)); do
+  packets=$("$E2E_FEED" export "$E2E_DIR/demo.orx" --csv 2>/dev/null | grep -c ',RPM,') || true
+  ((packets >= 21)) && break
+  sleep 0.1
+done
 kill -TERM "$demo_pid"
 wait "$demo_pid" 2>/dev/null
 stop_relay
