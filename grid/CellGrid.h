@@ -221,6 +221,19 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   std::function<void(TCellGrid&, bool& allow)> OnClipboardCut;
   std::function<void(TCellGrid&, bool& allow)> OnClipboardPaste;
 
+  // ---- Clipboard (grid/transfer/GridClipboard.cpp) ----
+  // Copy the selection: its text, and the top-left cell's rich text and the own cell format as
+  // Navigation asks.
+  void ClipCopy();
+  // Copy, then empty the selection's writable cells (their records too with AllowFmtClipboard).
+  void ClipCut();
+  // Paste at the selection's top-left cell.
+  void ClipPaste();
+  // Paste the clipboard's best format at a cell; the number of cells visited.
+  int ClipPasteAt(int col, int row);
+  // The text a cell contributes to copied text.
+  std::string ClipCellValue(int col, int row);
+
   // ---- Drag and drop (grid/transfer/GridDragDrop.cpp) ----
   TDragScrollOptions DragScrollOptions;
   bool FixedRowAlways = false;
@@ -291,10 +304,6 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   virtual void GridMouseMove(QMouseEvent* event);
   virtual void GridMouseRelease(QMouseEvent* event);
   virtual void GridMouseDoubleClick(QMouseEvent* event);
-  // Clipboard operations behind the shortcuts; the clipboard code fills them in.
-  virtual void CopyToClipboard() {}
-  virtual void CutToClipboard() {}
-  virtual void PasteFromClipboard() {}
 
   // Content of one cell inside its line-free rectangle.
   void PaintCellContent(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect);

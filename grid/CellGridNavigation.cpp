@@ -376,7 +376,12 @@ void TCellGrid::keyPressEvent(QKeyEvent* event) {
   }
   // Typed characters (Enter and Escape included) only reach the key-press notification.
   const QString text = event->text();
-  if (text.size() == 1) {
+  // With the clipboard keys on, the characters of Ctrl+C, Ctrl+V and Ctrl+X are theirs alone.
+  const bool clipboardChar = Navigation.AllowClipboardShortCuts && (modifiers & Qt::ControlModifier) &&
+                             text.size() == 1 && QStringView(u"\x03\x16\x18").contains(text.at(0));
+  if (clipboardChar) {
+    handled = true;
+  } else if (text.size() == 1) {
     const QChar c = text.at(0);
     char ch = c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?';
     if (OnKeyPress) OnKeyPress(*this, ch);
@@ -395,15 +400,15 @@ void TCellGrid::ClipboardShortCut(int action) {
   switch (action) {
     case caCopy:
       if (OnClipboardCopy) OnClipboardCopy(*this, allow);
-      if (allow) CopyToClipboard();
+      if (allow) ClipCopy();
       break;
     case caCut:
       if (OnClipboardCut) OnClipboardCut(*this, allow);
-      if (allow) CutToClipboard();
+      if (allow) ClipCut();
       break;
     case caPaste:
       if (OnClipboardPaste) OnClipboardPaste(*this, allow);
-      if (allow) PasteFromClipboard();
+      if (allow) ClipPaste();
       break;
     default:
       break;

@@ -34,6 +34,14 @@ class TCellGraphic {
   virtual ~TCellGraphic() = default;
 };
 
+// A check-box cell: its state stands for the cell in copied text (CheckTrue or CheckFalse when the
+// cell has no text), and a pasted value sets it. The grid does not draw check boxes.
+class TCellCheckBox final : public TCellGraphic {
+ public:
+  explicit TCellCheckBox(bool checked = false) : Checked(checked) {}
+  bool Checked;
+};
+
 // The per-cell property record: created on the first colour, font or tag write of a cell, owned by
 // the grid. BrushColor, BrushColorTo, VAlignment and WordWrap repaint their cell when set, so they
 // are reached through setters; the other fields are plain and repaint nothing by themselves.
@@ -192,6 +200,16 @@ class TCellGridBase {
   // The same for a wide cell text ("|\" marker), handed over as UTF-16.
   std::function<void(TCellGridBase&, int col, int row, std::u16string& value, bool& allow)>
       OnClipboardBeforePasteWideCell;
+  // The texts that stand for a check-box cell's state in copied text and are matched on paste.
+  std::string CheckTrue = "Y";
+  std::string CheckFalse = "N";
+  // A check-box cell's state turned into text (the value may be changed).
+  std::function<void(TCellGridBase&, int col, int row, std::string& value)> OnGetCheckTrue;
+  std::function<void(TCellGridBase&, int col, int row, std::string& value)> OnGetCheckFalse;
+  // Per copied cell, the last step of the value it contributes to copied text.
+  std::function<void(TCellGridBase&, int col, int row, std::string& value)> OnSaveCell;
+  // The check box of a cell, or nullptr.
+  TCellCheckBox* CheckBoxAt(int col, int row) const;
   // Cells whose contents changed as a block (a paste, a cleared drag source).
   std::function<void(TCellGridBase&, const TGridRect& cells)> OnCellsChanged;
 

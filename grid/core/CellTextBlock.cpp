@@ -138,7 +138,19 @@ bool TCellGridBase::IsCellEditable(int col, int row) const {
   return !(props && props->ReadOnly);
 }
 
-void TCellGridBase::SetCellFromPaste(int col, int row, const std::string& value) { SetCells(col, row, value); }
+TCellCheckBox* TCellGridBase::CheckBoxAt(int col, int row) const {
+  const TCellProperties* props = FindCellProperties(col, row);
+  return props ? dynamic_cast<TCellCheckBox*>(props->CellGraphic.get()) : nullptr;
+}
+
+void TCellGridBase::SetCellFromPaste(int col, int row, const std::string& value) {
+  if (TCellCheckBox* box = CheckBoxAt(col, row)) {
+    box->Checked = value == CheckTrue;
+    RepaintCell(col, row);
+    return;
+  }
+  SetCells(col, row, value);
+}
 
 int TCellGridBase::PasteTextBlock(int col, int row, const std::string& text) {
   if (col < 0 || row < 0) return 0;

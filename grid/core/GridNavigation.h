@@ -38,6 +38,10 @@ struct TNavigationSettings {
   bool AllowClipboardAlways = false;   // pastes and drops reach cells that are not editable
   bool AllowClipboardRowGrow = true;   // a paste or drop may add rows
   bool AllowClipboardColGrow = true;   // a paste or drop may add columns
+  bool AllowRTFClipboard = false;      // copy adds the top-left cell's rich text; paste prefers it
+  bool AllowFmtClipboard = false;      // copy adds the grid's own cell format; paste prefers it; cut frees records
+  bool AllowSmartClipboard = false;    // not acted on: a block fills only its own size
+  bool CopyHTMLTagsToClipboard = true; // false: HTML cells are copied as their plain text
   THomeEndAction HomeEndKey = heFirstLastColumn;
 };
 
