@@ -218,7 +218,7 @@ void TForm2::FormResize() {
 }
 
 void TForm2::TrackBar1Change() {
-  pidgrid->ZoomFactor = TrackBar1->value();
+  pidgrid->ChangeLook([zoom = TrackBar1->value()](grid::TGridLook& look) { look.ZoomFactor = zoom; });
   FormResize();
 }
 

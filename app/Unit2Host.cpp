@@ -4,6 +4,8 @@
 #include "app/core/SlotLayout.h"
 #include "app/pidwindow.h"
 #include "app/Unit2.h"
+#include "grid/CellGrid.h"
+#include "platform/FeedFrame.h"
 #include "platform/WindowFrame.h"
 
 namespace orlex::app {
@@ -11,6 +13,8 @@ namespace orlex::app {
 // Every Feed message goes through the one dispatch of the intake; the handlers below are its entries
 // by name, for the main window's own callers.
 std::int32_t TForm2::FeedMessage(std::uint32_t msg, std::uint32_t data, const std::string& text) {
+  // The measuring query reads the grid, which the window-free dispatch does not know.
+  if (msg == orlex::kMsgPaintCount) return static_cast<std::int32_t>(pidgrid->PaintPassNumber() & 0x7FFFFFFFu);
   return DispatchFeedMessage(table_, *this, msg, data, text);
 }
 

@@ -4,11 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <cstdlib>
 #include <string>
 
 #include "grid/CellGrid.h"
+#include "bench/PaintRate.h"
 #include "tests/grid/SystemGridWidget.h"
 
 using namespace orlex::grid;
@@ -62,35 +61,14 @@ void BM_ThrottledUpdates(benchmark::State& state) {
   const bool html = state.range(0) != 0;
   TCellGrid grid;
   ShowGrid(grid, html);
-  for (auto _ : state) {
-    const std::uint64_t passes = grid.PaintPassNumber();
-    QElapsedTimer timer;
-    timer.start();
-    long writes = 0;
-    while (timer.elapsed() < 1000) {
-      for (int i = 0; i < 60; ++i, ++writes) {
-        const int pair = i / 20;
-        const int row = 1 + i % 20;
-        grid.SetCells(pair * 2, row, Description(i + 1, html));
-        grid.SetCells(pair * 2 + 1, row, std::to_string(writes % 10007) + ".25");
-      }
-      QApplication::processEvents();
-    }
-    const double seconds = timer.elapsed() / 1000.0;
-    state.counters["writes_per_s"] = writes / seconds;
-    state.counters["paints_per_s"] = (grid.PaintPassNumber() - passes) / seconds;
-  }
+  orlex::bench::MeasurePaintRate(state, grid, [&grid, html](int slot, long write) {
+    const int pair = slot / 20;
+    const int row = 1 + slot % 20;
+    grid.SetCells(pair * 2, row, Description(slot + 1, html));
+    grid.SetCells(pair * 2 + 1, row, std::to_string(write % 10007) + ".25");
+  });
   state.SetLabel(html ? "html descriptions" : "plain descriptions");
 }
 BENCHMARK(BM_ThrottledUpdates)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

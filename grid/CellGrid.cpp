@@ -80,6 +80,8 @@ void TCellGrid::SetCtl3D(bool value) {
   ApplyBorder();
 }
 
+void TCellGrid::LookChanged() { SetCtl3D(!Flat); }
+
 void TCellGrid::SetSingleBorder(bool value) {
   if (singleBorder_ == value) return;
   singleBorder_ = value;
@@ -102,7 +104,18 @@ void TCellGrid::Loaded() {
 QColor TCellGrid::QtColor(TColor color) const { return ColorToQColor(color, palette()); }
 
 QColor TCellGrid::QtTextColor(TColor text, TColor background) const {
-  return ReadableTextQColor(text, background, palette());
+  // A pass asks for the same few pairs again and again (one text colour on each column's colour);
+  // the contrast rule is worked out once per pair and palette.
+  const qint64 paletteKey = palette().cacheKey();
+  for (const TTextColorMemo& memo : textColorMemo_) {
+    if (memo.valid && memo.text == text && memo.background == background && memo.paletteKey == paletteKey) {
+      return memo.color;
+    }
+  }
+  const QColor color = ReadableTextQColor(text, background, palette());
+  textColorMemo_[textColorMemoNext_] = {true, text, background, paletteKey, color};
+  textColorMemoNext_ = (textColorMemoNext_ + 1) % textColorMemo_.size();
+  return color;
 }
 
 // ---- Repainting ----

@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QTimer>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -136,6 +137,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   void FlushRepaints();
   // Completed paint passes.
   std::uint64_t PaintPassNumber() const { return paintPassNumber_; }
+  // Cells the last completed paint pass drew (what a change costs to show, for tests and benchmarks).
+  int CellsInLastPaintPass() const { return cellsInLastPass_; }
   // Raise/lower the update lock: while locked nothing is painted; unlocking repaints everything.
   void BeginUpdate();
   void EndUpdate();
@@ -297,6 +300,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   bool viewportEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void CountsChanged() override;
+  // The border follows Flat: a flat grid has no 3D edge.
+  void LookChanged() override;
 
   // Mouse seams for navigation and drag and drop: called for every mouse event that column sizing
   // does not take.
@@ -398,6 +403,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   QTimer flushTimer_;
   QElapsedTimer sinceFlush_;
   std::uint64_t paintPassNumber_ = 0;
+  int cellsInPass_ = 0;
+  int cellsInLastPass_ = 0;
   int updateLock_ = 0;
 
   // Column sizing with the mouse.
@@ -407,6 +414,17 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
 
   QPointer<QWidget> owner_;
   QSize ownerSize_;
+
+  // The last text colours QtTextColor worked out.
+  struct TTextColorMemo {
+    bool valid = false;
+    TColor text = 0;
+    TColor background = 0;
+    qint64 paletteKey = 0;
+    QColor color;
+  };
+  mutable std::array<TTextColorMemo, 8> textColorMemo_{};
+  mutable std::size_t textColorMemoNext_ = 0;
 };
 
 }  // namespace orlex::grid

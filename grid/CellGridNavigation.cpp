@@ -66,7 +66,7 @@ void RaiseMouseDown(TCellGrid& grid, TMouseButton button, TShiftState shift, con
 // An HTML cell with an inline control keeps Enter and F2 for that control.
 bool CellHoldsControl(const TCellGridBase& grid, int col, int row) {
   const std::string& text = grid.CellText(col, row);
-  if (ClassifyCellText(text, grid.EnableHTML) != ctkHTML) return false;
+  if (ClassifyCellText(text, grid.Look().EnableHTML) != ctkHTML) return false;
   std::string upper(text);
   std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
   return upper.find("<CONTROL") != std::string::npos;
@@ -112,10 +112,10 @@ bool DragArmedAt(const TCellGrid& grid, const QPoint& point, int col, int row) {
   facts.FixedCol = col < grid.FixedCols();
   facts.CellSelected = !facts.FixedRow && !facts.FixedCol && grid.Selection().Contains(col, row);
   facts.EnhRowColMove = grid.EnhRowColMove;
-  facts.Editing = (grid.Options & goEditing) != 0;
+  facts.Editing = (grid.Look().Options & goEditing) != 0;
   facts.DropSource = grid.DragDropSettings.OleDropSource;
   facts.ColOrAllSelect = grid.MouseActions.ColSelect || grid.MouseActions.AllSelect;
-  facts.ColSizing = (grid.Options & goColSizing) != 0;
+  facts.ColSizing = (grid.Look().Options & goColSizing) != 0;
   const QRect cell = grid.CellRect(col, row);
   facts.FromLeftEdge = point.x() - cell.left();
   facts.FromRightEdge = cell.left() + cell.width() - point.x();

@@ -52,12 +52,10 @@ TGridDrawState TCellGrid::PassDrawState(int col, int row, bool fixedArea) const 
 
 void TCellGrid::paintEvent(QPaintEvent* event) {
   if (updateLock_ > 0) return;
-  // The border follows Flat at every pass (a flat grid has no 3D edge); applied after this pass,
-  // since changing the frame re-lays the viewport out.
-  if (ctl3D_ == Flat) QMetaObject::invokeMethod(this, [this] { SetCtl3D(!Flat); }, Qt::QueuedConnection);
 
   QPainter painter(viewport());
   canvas_.SetPainter(&painter);
+  cellsInPass_ = 0;
   const QRegion& region = event->region();
   const int lastCol = LastVisibleCol();
   const int lastRow = LastVisibleRow();
@@ -79,6 +77,7 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
   if (sizingCol_ >= 0) DrawSizingLine(painter, sizingLineX_);
   canvas_.SetPainter(nullptr);
   ++paintPassNumber_;
+  cellsInLastPass_ = cellsInPass_;
   if (!htmlPictureError_.empty()) {
     // A resource picture that cannot be loaded is reported once, after the whole pass is painted:
     // raised from its own queued call, so it reaches the application's error handler without
@@ -96,6 +95,7 @@ void TCellGrid::PaintArea(QPainter& painter, const QRegion& region, int col0, in
       const QRect rect = CellRect(c, r);
       if (rect.isEmpty() || !region.intersects(rect)) continue;
       DrawCell(painter, c, r, rect, PassDrawState(c, r, fixedArea));
+      ++cellsInPass_;
     }
   }
 }

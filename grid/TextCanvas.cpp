@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "platform/ScreenUnits.h"
 
@@ -29,12 +31,49 @@ QFont MakeFont(const std::string& name, int points, TFontStyles style) {
   return font;
 }
 
+constexpr std::size_t kWidthCacheLimit = 4096;
+
+int MeasuredWidth(TCanvasFont& font, std::u16string_view run) {
+  const auto found = font.widths.find(std::u16string(run));
+  if (found != font.widths.end()) return found->second;
+  if (font.widths.size() >= kWidthCacheLimit) font.widths.clear();
+  const int width = font.metrics.horizontalAdvance(RawString(run));
+  font.widths.emplace(run, width);
+  return width;
+}
+
+// A line that certainly fits: a left-aligned single line of printable ASCII whose width, bounded from
+// above by its characters' own advances plus a pixel each (rounding, kerning), is within the width.
+// Such a line is drawn as it is, without shaping it once more to measure it. Its TTextLine carries
+// that bound as its width; left alignment and the ellipsis test need no more. nullopt when unsure.
+std::optional<TTextLine> LineThatFits(std::u16string_view text, int width, unsigned flags, const TCanvasFont& font) {
+  if ((flags & (DT_CALCRECT | DT_CENTER | DT_RIGHT)) || text.empty()) return std::nullopt;
+  // Half a pixel a character covers the shaped width's rounding and any kerning that widens a pair.
+  qreal bound = 1;
+  for (const char16_t c : text) {
+    if (c < u' ' || c > u'~') return std::nullopt;
+    bound += font.asciiAdvance[c - u' '] + 0.5;
+    if (bound > width) return std::nullopt;
+  }
+  std::size_t length = text.size();
+  if ((flags & DT_WORDBREAK) && !(flags & DT_SINGLELINE)) {
+    // Blanks at the end of a wrapped paragraph hang and are not drawn (unless there is nothing else).
+    while (length > 0 && text[length - 1] == u' ') --length;
+    if (length == 0) length = text.size();
+  }
+  return TTextLine{0, length, static_cast<int>(std::ceil(bound))};
+}
+
 }  // namespace
 
 TCanvasFont::TCanvasFont(const QFont& f) : font(f), metrics(f) {
   layout.lineHeight = metrics.height();
   layout.averageWidth = metrics.averageCharWidth();
   ascent = metrics.ascent();
+  const QFontMetricsF exact(f);
+  for (std::size_t i = 0; i < asciiAdvance.size(); ++i) {
+    asciiAdvance[i] = exact.horizontalAdvance(QChar(static_cast<char16_t>(u' ' + i)));
+  }
 }
 
 TTextCanvas::TTextCanvas() { SelectFont("Arial", 10, 0); }
@@ -61,11 +100,8 @@ int TTextCanvas::TextWidth(const QString& text) const { return current_->metrics
 int TTextCanvas::TextHeight(const QString&) const { return current_->layout.lineHeight; }
 
 int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
-  const TCanvasFont& font = *current_;
-  const QFontMetrics& metrics = font.metrics;
-  const TMeasureText measure = [&metrics](std::u16string_view run) {
-    return metrics.horizontalAdvance(RawString(run));
-  };
+  TCanvasFont& font = *current_;
+  const TMeasureText measure = [&font](std::u16string_view run) { return MeasuredWidth(font, run); };
   const std::u16string content = ApplyPrefixRule(ViewOf(text), flags);
   const std::u16string_view view(content);
   const int tabStop = TabStopWidth(font.layout);
@@ -74,7 +110,13 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   // Drawing lays out only the lines that can show; measuring needs them all.
   const std::size_t lineLimit =
       (flags & DT_CALCRECT) ? static_cast<std::size_t>(-1) : DrawableLineLimit(lineHeight, rect.height(), flags);
-  const std::vector<TTextLine> lines = BreakTextLines(view, rect.width(), flags, tabStop, measure, lineLimit);
+  std::vector<TTextLine> lines;
+  if (const std::optional<TTextLine> line =
+          painter_ && fitShortcut_ ? LineThatFits(view, rect.width(), flags, font) : std::nullopt) {
+    lines.push_back(*line);
+  } else {
+    lines = BreakTextLines(view, rect.width(), flags, tabStop, measure, lineLimit);
+  }
 
   if (flags & DT_CALCRECT) {
     if (text.isEmpty()) {
@@ -92,10 +134,23 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   if (!painter_) return 0;
 
   const TLinePlacement placement = PlaceLines(lines.size(), lineHeight, rect.height(), flags);
-  painter_->save();
-  if (!(flags & DT_NOCLIP)) painter_->setClipRect(rect, Qt::IntersectClip);
-  painter_->setFont(font.font);
-  painter_->setPen(textColor_);
+  // The painter's font and pen are left as the text needs them (every caller sets its own before
+  // drawing); only a clip is undone. A painter without a clip of its own needs no saved state, which
+  // a grid drawing a hundred cells a pass would otherwise copy and restore for each.
+  const bool clip = !(flags & DT_NOCLIP);
+  const bool saveState = clip && painter_->hasClipping();
+  if (saveState) {
+    painter_->save();
+    painter_->setClipRect(rect, Qt::IntersectClip);
+  } else if (clip) {
+    painter_->setClipRect(rect, Qt::ReplaceClip);
+  }
+  // Setting a font resolves it for the device anew; the same font is not set twice.
+  if (!(painter_->font() == font.font)) painter_->setFont(font.font);
+  if (painter_->pen().color() != textColor_ || painter_->pen().style() != Qt::SolidLine ||
+      painter_->pen().widthF() != 1.0) {
+    painter_->setPen(textColor_);
+  }
   for (std::size_t i = 0; i < placement.visibleCount; ++i) {
     std::u16string_view lineText = view.substr(lines[i].start, lines[i].length);
     int lineWidth = lines[i].width;
@@ -119,16 +174,18 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
       const std::size_t tab = lineText.find(u'\t', start);
       const std::u16string_view run =
           lineText.substr(start, tab == std::u16string_view::npos ? lineText.size() - start : tab - start);
-      if (!run.empty()) {
-        painter_->drawText(QPoint(x0 + x, baseline), RawString(run));
-        x += measure(run);
-      }
+      if (!run.empty()) painter_->drawText(QPoint(x0 + x, baseline), RawString(run));
       if (tab == std::u16string_view::npos) break;
+      if (!run.empty()) x += measure(run);
       x = (x / tabStop + 1) * tabStop;
       start = tab + 1;
     }
   }
-  painter_->restore();
+  if (saveState) {
+    painter_->restore();
+  } else if (clip) {
+    painter_->setClipping(false);
+  }
   return static_cast<int>(placement.visibleCount) * lineHeight;
 }
 

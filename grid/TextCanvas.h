@@ -9,10 +9,12 @@
 #include <QFontMetrics>
 #include <QRect>
 #include <QString>
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 
 #include "grid/core/GridTypes.h"
 #include "grid/core/TextLayout.h"
@@ -27,6 +29,11 @@ struct TCanvasFont {
   QFontMetrics metrics;
   TTextLayoutMetrics layout;
   int ascent = 0;
+  // Advance of each printable ASCII character (space to tilde), for a cheap upper bound on a line's width.
+  std::array<qreal, 95> asciiAdvance{};
+  // Widths of runs measured in this font: the texts of a grid are drawn again and again, most of them
+  // unchanged. Emptied when it grows large, so new texts cannot grow it without bound.
+  std::unordered_map<std::u16string, int> widths;
 
   explicit TCanvasFont(const QFont& f);
 };
@@ -55,16 +62,21 @@ class TTextCanvas {
   int TextWidth(const QString& text) const;
   int TextHeight(const QString& text) const;
 
+  // A single line of printable ASCII that certainly fits is drawn without being measured (on by
+  // default); off, every text is laid out in full, which tests compare the shortcut against.
+  void SetFitShortcut(bool enabled) { fitShortcut_ = enabled; }
+
   // Number of fonts built so far (the cache's size); lets tests and benchmarks see that measuring reuses fonts.
   std::size_t FontsBuilt() const { return fontsBuilt_; }
 
  private:
   using TFontKey = std::tuple<std::string, int, int>;
   std::map<TFontKey, std::unique_ptr<TCanvasFont>> fonts_;
-  const TCanvasFont* current_ = nullptr;
+  TCanvasFont* current_ = nullptr;
   QPainter* painter_ = nullptr;
   QColor textColor_ = Qt::black;
   std::size_t fontsBuilt_ = 0;
+  bool fitShortcut_ = true;
 };
 
 }  // namespace orlex::grid

@@ -156,6 +156,17 @@ int32_t TFeedClient::Exchange() {
   return DecodeFeedReply(reply);
 }
 
+long TFeedClient::PeerProcessId() const {
+  if (fd_ < 0) return -1;
+  ucred credentials{};
+  socklen_t size = sizeof(credentials);
+  if (getsockopt(fd_, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof(credentials) ||
+      credentials.pid <= 0) {
+    return -1;
+  }
+  return credentials.pid;
+}
+
 std::string QuoteFeedField(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 2);

@@ -53,6 +53,9 @@ class TFeedClient {
   int32_t SendControl(uint32_t msg) { return Send(msg, 0, {}); }
 
   const std::string& Path() const { return path_; }
+  // The process id of the display at the other end, from the socket's peer credentials; -1 when the
+  // connection is closed or the system does not say.
+  long PeerProcessId() const;
 
  private:
   TFeedClient() = default;

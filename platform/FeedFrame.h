@@ -17,6 +17,9 @@ inline constexpr uint32_t kMsgCopyData = 0x4A;
 inline constexpr uint32_t kMsgHideAll = 0x464;
 inline constexpr uint32_t kMsgDisableChecking = 0x465;
 inline constexpr uint32_t kMsgEnableChecking = 0x466;
+// A measuring query, optional for Feeds: the display answers with the number of paint passes of its
+// grid so far, modulo 2^31 (a display that does not know the query answers 0).
+inline constexpr uint32_t kMsgPaintCount = 0x470;
 
 inline constexpr uint32_t kFeedMaxPayload = 16 * 1024 * 1024;
 inline constexpr size_t kFeedHeaderSize = 12;

@@ -36,33 +36,6 @@ std::string BenchDescription(int i, bool html) {
   return "<B>Bench</B> <FONT COLOR=\"clred\">PID " + n + "</FONT> <A HREF=\"pid:" + n + "\">info</A>";
 }
 
-std::string BenchInitPacket(const std::string& prefix, bool html) {
-  std::string text = std::to_string(kBenchPids) + ";";
-  for (int i = 1; i <= kBenchPids; ++i) {
-    text += Key(prefix, i) + ";" + orlex::QuoteFeedField(BenchDescription(i, html)) + ";" + std::to_string(i) + ";";
-  }
-  return text;
-}
-
-// Packets are made before the clock starts, so only the round trips are measured.
-std::vector<std::string> BenchValuePackets(const std::string& prefix) {
-  std::vector<std::string> packets;
-  for (size_t n = 0; n < kDistinctPackets; ++n) {
-    std::string text;
-    for (int i = 1; i <= kBenchPids; ++i) {
-      text += Key(prefix, i) + "," + FormatDecimal(100.0 + 7.3 * i + 1.1 * static_cast<double>(n), 1, ".") + ";";
-    }
-    packets.push_back(std::move(text));
-  }
-  return packets;
-}
-
-double Percentile(std::vector<double>& sorted, double fraction) {
-  if (sorted.empty()) return 0;
-  const size_t index = std::min(sorted.size() - 1, static_cast<size_t>(fraction * static_cast<double>(sorted.size())));
-  return sorted[index];
-}
-
 // Answers every frame of one connection with 1, as fast as the socket allows.
 void EchoOneConnection(int listenFd) {
   const int fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
@@ -84,6 +57,33 @@ void EchoOneConnection(int listenFd) {
 }
 
 }  // namespace
+
+std::string BenchInitPacket(const std::string& prefix, bool html) {
+  std::string text = std::to_string(kBenchPids) + ";";
+  for (int i = 1; i <= kBenchPids; ++i) {
+    text += Key(prefix, i) + ";" + orlex::QuoteFeedField(BenchDescription(i, html)) + ";" + std::to_string(i) + ";";
+  }
+  return text;
+}
+
+// Packets are made before the clock starts, so only the round trips are measured.
+std::vector<std::string> BenchValuePackets(const std::string& prefix) {
+  std::vector<std::string> packets;
+  for (size_t n = 0; n < kDistinctPackets; ++n) {
+    std::string text;
+    for (int i = 1; i <= kBenchPids; ++i) {
+      text += Key(prefix, i) + "," + FormatDecimal(100.0 + 7.3 * i + 1.1 * static_cast<double>(n), 1, ".") + ";";
+    }
+    packets.push_back(std::move(text));
+  }
+  return packets;
+}
+
+double Percentile(const std::vector<double>& sorted, double fraction) {
+  if (sorted.empty()) return 0;
+  const size_t index = std::min(sorted.size() - 1, static_cast<size_t>(fraction * static_cast<double>(sorted.size())));
+  return sorted[index];
+}
 
 bool IsBenchKeyPrefix(const std::string& prefix) {
   if (prefix.empty()) return false;

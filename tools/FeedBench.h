@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/FeedClient.h"
 
@@ -23,6 +24,14 @@ struct TBenchFigures {
 inline constexpr const char* kBenchKeysPrefix = "P";
 // A prefix that keeps every key one plain field: no blanks, control bytes, ";", "," or '"'.
 bool IsBenchKeyPrefix(const std::string& prefix);
+
+// The INIT packet of the 60 bench PIDs, and the value packets the bench cycles through (made before
+// any clock starts).
+std::string BenchInitPacket(const std::string& prefix, bool html);
+std::vector<std::string> BenchValuePackets(const std::string& prefix);
+
+// The value at a fraction (0..1) of sorted figures; 0 when there are none.
+double Percentile(const std::vector<double>& sorted, double fraction);
 
 // Sends the INIT packet and then `count` PID packets, timing each round trip. htmlDescriptions
 // gives every PID a description with HTML tags, so the display lays out and draws markup.

@@ -19,6 +19,7 @@
 #include "platform/FeedPath.h"
 #include "tools/FeedBench.h"
 #include "tools/FeedDemo.h"
+#include "tools/FeedRateBench.h"
 #include "tools/FeedRecording.h"
 
 namespace {
@@ -43,7 +44,8 @@ Modes:
   bench              Send an INIT packet of 60 PIDs (keys P01 to P60), then PID packets of 60 values,
                      and print round trips per second and the median and 99th percentile latency;
                      then the same against a plain echo server on a socket of the same kind, and
-                     the ratio.
+                     the ratio. With --rate: packets at that rate for --seconds instead, and the
+                     display's CPU use (% of one core), paints per second and resident memory.
 
 Recording a session:
   record --out FILE  Relay between a Feed and the display, recording every frame with its time and
@@ -64,6 +66,8 @@ Options:
   --wait SECONDS     Keep trying to connect for up to SECONDS while no display answers.
   --interval MS      demo: milliseconds between PID packets (default 200).
   --count N          bench: number of PID packets timed (default 20000).
+  --rate R           bench: send R packets per second (1 to 1000) and measure the display's cost.
+  --seconds S        bench --rate: measure for S seconds (default 10), after one second to settle.
   --keys-prefix TEXT bench: keys are TEXT01 to TEXT60 (default P); no blanks, ";", "," or '"'.
   --html             bench: descriptions with HTML tags (bold, a colour and a link) instead of plain text.
   --out FILE         record: the recording to write; export: the CSV file (default: standard output).
@@ -93,6 +97,8 @@ struct TOptions {
   std::optional<long> intervalMs;
   std::optional<size_t> count;
   std::optional<std::string> keysPrefix;
+  std::optional<double> rate;
+  std::optional<double> seconds;
   bool html = false;
   std::optional<std::string> out;
   std::optional<std::string> listen;
@@ -164,6 +170,12 @@ TOptions ParseOptions(int argc, char** argv) {
     } else if (arg == "--count") {
       options.count = ParseNumber<size_t>(value(), "--count");
       if (*options.count == 0) throw TUsageError{"--count must be at least 1"};
+    } else if (arg == "--rate") {
+      options.rate = ParseNumber<double>(value(), "--rate");
+      if (!(*options.rate >= 1 && *options.rate <= 1000)) throw TUsageError{"--rate is out of range (1 to 1000)"};
+    } else if (arg == "--seconds") {
+      options.seconds = ParseNumber<double>(value(), "--seconds");
+      if (!(*options.seconds >= 0.1 && *options.seconds <= 86400)) throw TUsageError{"--seconds is out of range"};
     } else if (arg == "--keys-prefix") {
       options.keysPrefix = value();
       if (!orlexfeed::IsBenchKeyPrefix(*options.keysPrefix)) {
@@ -255,11 +267,43 @@ void PrintFigures(const char* name, const orlexfeed::TBenchFigures& figures) {
   std::printf("\n");
 }
 
+int RunRateBench(const TOptions& options, const std::string& prefix) {
+  orlex::TFeedClient client = ConnectTo(options);
+  const orlexfeed::TRateFigures f =
+      orlexfeed::RunRateBench(client, *options.rate, options.seconds.value_or(10), prefix, options.html);
+  std::printf("display: %zu packets in %.3f s (%.1f/s), p50 %.1f us, p99 %.1f us", f.sent, f.seconds,
+              f.seconds > 0 ? f.sent / f.seconds : 0.0, f.p50Micros, f.p99Micros);
+  if (f.notOne != 0) std::printf(" (%zu replies were not 1)", f.notOne);
+  std::printf("\n");
+  if (f.displayPid > 0) {
+    std::printf("display process %ld: ", f.displayPid);
+  } else {
+    std::printf("display process unknown: ");
+  }
+  if (f.cpuPercent >= 0) {
+    std::printf("cpu %.2f %% of one core", f.cpuPercent);
+  } else {
+    std::printf("cpu not readable");
+  }
+  if (f.paintsPerSecond >= 0) {
+    std::printf(", paints/s %.1f", f.paintsPerSecond);
+  } else {
+    std::printf(", paints/s not reported by this display");
+  }
+  if (f.residentKiB >= 0) {
+    std::printf(", resident %.1f MiB\n", f.residentKiB / 1024.0);
+  } else {
+    std::printf(", resident memory not readable\n");
+  }
+  return 0;
+}
+
 int RunBench(const TOptions& options) {
   const size_t count = options.count.value_or(20000);
   const std::string prefix = options.keysPrefix.value_or(orlexfeed::kBenchKeysPrefix);
   const std::string whose = "60 bench PIDs (keys " + prefix + "01 to " + prefix + "60)";
   WarnOfReplacing("bench", whose.c_str());
+  if (options.rate) return RunRateBench(options, prefix);
   orlexfeed::TBenchFigures display;
   {
     orlex::TFeedClient client = ConnectTo(options);
@@ -285,6 +329,9 @@ int Run(const TOptions& options) {
     throw TUsageError{options.intervalMs ? "--interval belongs to demo" : "--count belongs to bench"};
   }
   if (options.keysPrefix && mode != "bench") throw TUsageError{"--keys-prefix belongs to bench"};
+  if ((options.rate || options.seconds) && mode != "bench") throw TUsageError{"--rate and --seconds belong to bench"};
+  if (options.seconds && !options.rate) throw TUsageError{"--seconds needs --rate"};
+  if (options.rate && options.count) throw TUsageError{"--count and --rate do not go together"};
   const bool recordOptions = options.listen.has_value();
   const bool replayOptions = options.speed || options.loop || options.fromSeconds || options.toSeconds;
   const bool exportOptions = options.csv || options.wide;

@@ -247,4 +247,17 @@ void TCellGridBase::RepaintRow(int) {}
 void TCellGridBase::RepaintCol(int) {}
 void TCellGridBase::RepaintGrid() {}
 
+void TCellGridBase::SetLook(const TGridLook& look) {
+  if (look == Look()) return;
+  static_cast<TGridLook&>(*this) = look;
+  LookChanged();
+  RepaintGrid();
+}
+
+void TCellGridBase::ChangeLook(const std::function<void(TGridLook&)>& edit) {
+  TGridLook look = Look();
+  edit(look);
+  SetLook(look);
+}
+
 }  // namespace orlex::grid

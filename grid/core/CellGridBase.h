@@ -96,6 +96,45 @@ class TCellProperties {
   bool wordWrap_ = false;
 };
 
+// The grid's look: the settings that painting reads (the defaults are the grid's own). A grid holds
+// one and changes it only through SetLook, which repaints.
+struct TGridLook {
+  TColor Color = clWindow;
+  TColor FixedColor = clBtnFace;
+  TFontDesc Font{"Tahoma", 8, 0, clWindowText};
+  TFontDesc FixedFont{"Tahoma", 8, fsBold, clWindowText};
+  TColor GridLineColor = 0xC0C0C0;
+  TColor GridFixedLineColor = 0x808080;
+  int GridLineWidth = 1;
+  TGridOptions Options =
+      goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect | goDrawFocusSelected;
+  bool Flat = false;
+  bool ShowSelection = true;
+  TColor SelectionColor = 15387318;
+  TColor SelectionTextColor = 0;
+  TColor SelectionColorTo = clNone;
+  TColor SelectionMirrorColor = clNone;
+  TColor SelectionMirrorColorTo = clNone;
+  bool HideFocusRect = false;
+  bool WordWrap = true;
+  bool Multilinecells = false;
+  bool EnhTextSize = false;
+  bool EnableHTML = true;
+  TVAlignment VAlignment = vtaTop;
+  bool ActiveCellShow = false;
+  TFontDesc ActiveCellFont{"Tahoma", 8, fsBold, clWindowText};
+  TColor ActiveCellColor = clGray;
+  bool ActiveRowShow = false;
+  TColor ActiveRowColor = clInfoBk;
+  bool URLShow = false;
+  TColor URLColor = 0xFF0000;
+  int ZoomFactor = 0;
+  int FixedFooters = 0;     // trailing rows painted as fixed
+  int FixedRightCols = 0;   // trailing columns painted as fixed
+
+  friend bool operator==(const TGridLook&, const TGridLook&) = default;
+};
+
 // The window-free part of the grid: counts, fixed counts, current cell, anchor, top-left cell, the
 // sparse cell store with its property records, column headers and colours, and the settings that
 // painting reads. The widget (TCellGrid) derives from it and overrides the repaint operations.
@@ -103,7 +142,9 @@ class TCellProperties {
 // Store: one entry per cell that holds text or a record, keyed by (column, row). Reading a cell
 // without an entry allocates nothing; memory follows the cells written, not the counts, and cells
 // beyond shrunk counts keep their contents.
-class TCellGridBase {
+// The look is a protected base, so the grid's own painting and sizing read its settings by name;
+// everyone else reads Look() and changes it with SetLook.
+class TCellGridBase : protected TGridLook {
  public:
   TCellGridBase();
   virtual ~TCellGridBase();
@@ -217,42 +258,15 @@ class TCellGridBase {
   TNavigationSettings Navigation;
   TMouseActions MouseActions;
 
+  // The look settings; a change goes through SetLook (or ChangeLook, which edits a copy and sets it):
+  // the grid repaints and applies what the widget itself depends on (LookChanged).
+  const TGridLook& Look() const { return *this; }
+  void SetLook(const TGridLook& look);
+  void ChangeLook(const std::function<void(TGridLook&)>& edit);
+
   // Number of cells that hold text or a record (store accounting for tests and benchmarks).
   std::size_t StoredCellCount() const { return store_.size(); }
 
-  // Settings that painting reads (plain data; the defaults are the grid's own).
-  TColor Color = clWindow;
-  TColor FixedColor = clBtnFace;
-  TFontDesc Font{"Tahoma", 8, 0, clWindowText};
-  TFontDesc FixedFont{"Tahoma", 8, fsBold, clWindowText};
-  TColor GridLineColor = 0xC0C0C0;
-  TColor GridFixedLineColor = 0x808080;
-  int GridLineWidth = 1;
-  TGridOptions Options =
-      goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect | goDrawFocusSelected;
-  bool Flat = false;
-  bool ShowSelection = true;
-  TColor SelectionColor = 15387318;
-  TColor SelectionTextColor = 0;
-  TColor SelectionColorTo = clNone;
-  TColor SelectionMirrorColor = clNone;
-  TColor SelectionMirrorColorTo = clNone;
-  bool HideFocusRect = false;
-  bool WordWrap = true;
-  bool Multilinecells = false;
-  bool EnhTextSize = false;
-  bool EnableHTML = true;
-  TVAlignment VAlignment = vtaTop;
-  bool ActiveCellShow = false;
-  TFontDesc ActiveCellFont{"Tahoma", 8, fsBold, clWindowText};
-  TColor ActiveCellColor = clGray;
-  bool ActiveRowShow = false;
-  TColor ActiveRowColor = clInfoBk;
-  bool URLShow = false;
-  TColor URLColor = 0xFF0000;
-  int ZoomFactor = 0;
-  int FixedFooters = 0;     // trailing rows painted as fixed
-  int FixedRightCols = 0;   // trailing columns painted as fixed
 
   // Optional painting hooks (sender first); unassigned means the default look.
   std::function<void(const TCellGridBase&, int row, int col, TGridDrawState, TFontDesc&, TColor& brush)>
@@ -262,6 +276,8 @@ class TCellGridBase {
   std::function<void(const TCellGridBase&, int row, int col, bool& isFixed)> OnIsFixedCell;
 
  protected:
+  // Called after SetLook changed the look, before the grid repaints.
+  virtual void LookChanged() {}
   // Called after a count or a fixed count has changed (the widget cuts its size lists and
   // recomputes its scroll ranges here).
   virtual void CountsChanged() {}

@@ -30,8 +30,8 @@ bool InFixedColOrRow(const TCellGridBase& grid, int col, int row) {
 }
 
 bool InFooterOrRightFixed(const TCellGridBase& grid, int col, int row) {
-  return (grid.FixedFooters > 0 && row >= grid.RowCount() - grid.FixedFooters) ||
-         (grid.FixedRightCols > 0 && col >= grid.ColCount() - grid.FixedRightCols);
+  return (grid.Look().FixedFooters > 0 && row >= grid.RowCount() - grid.Look().FixedFooters) ||
+         (grid.Look().FixedRightCols > 0 && col >= grid.ColCount() - grid.Look().FixedRightCols);
 }
 
 // The record's font settings that are set (steps 3 and 7).
@@ -45,7 +45,7 @@ void ApplyRecordFont(const TCellProperties& record, TFontDesc& font) {
 std::pair<TAlignment, TVAlignment> AlignmentWith(const TCellGridBase& grid, int col, int row,
                                                  const TCellProperties* record) {
   TAlignment horizontal = record ? record->Alignment : taLeftJustify;
-  TVAlignment vertical = grid.VAlignment;
+  TVAlignment vertical = grid.Look().VAlignment;
   if (grid.OnGetAlignment) grid.OnGetAlignment(grid, row, col, horizontal, vertical);
   return {horizontal, vertical};
 }
@@ -72,8 +72,8 @@ TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, con
   TCellStyle s;
   // 1, 2.
   const bool fixedByCount = InFixedColOrRow(grid, col, row);
-  s.Font = fixedByCount ? grid.FixedFont : grid.Font;
-  s.WordWrap = grid.WordWrap;
+  s.Font = fixedByCount ? grid.Look().FixedFont : grid.Look().Font;
+  s.WordWrap = grid.Look().WordWrap;
   // 3.
   if (record) {
     if (record->BrushColor() != clNone) s.BrushColor = record->BrushColor();
@@ -86,23 +86,23 @@ TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, con
   if (state & gdSelected) s.GradientDirection = 0;
   // 5.
   if (s.BrushColor == clNone) {
-    s.BrushColor = grid.Color;
-    if (fixedByCount || InFooterOrRightFixed(grid, col, row)) s.BrushColor = grid.FixedColor;
+    s.BrushColor = grid.Look().Color;
+    if (fixedByCount || InFooterOrRightFixed(grid, col, row)) s.BrushColor = grid.Look().FixedColor;
   }
   // 6.
   const bool fixed = CellCountsAsFixed(grid, col, row) || fixedByCount;
   if (fixed) {
-    s.BrushColor = grid.FixedColor;
-    s.Font = grid.FixedFont;
+    s.BrushColor = grid.Look().FixedColor;
+    s.Font = grid.Look().FixedFont;
     state |= gdFixed;
   }
   // 7.
-  if (grid.ActiveCellShow) {
+  if (grid.Look().ActiveCellShow) {
     const bool rowHeader = grid.FixedCols() > 0 && col == 0 && row == grid.Row();
     const bool colHeader = grid.FixedRows() > 0 && row == 0 && col == grid.Col();
     if (rowHeader || colHeader) {
-      s.Font = grid.ActiveCellFont;
-      s.BrushColor = grid.ActiveCellColor;
+      s.Font = grid.Look().ActiveCellFont;
+      s.BrushColor = grid.Look().ActiveCellColor;
     }
   }
   if (record) {
@@ -111,12 +111,12 @@ TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, con
   }
   if (grid.OnGetCellColor) grid.OnGetCellColor(grid, row, col, state, s.Font, s.BrushColor);
   // 8.
-  if (applySelection && grid.ShowSelection && !fixed && grid.Selection().Contains(col, row)) {
-    s.BrushColor = grid.SelectionColor;
-    s.GradientTo = grid.SelectionColorTo;
-    s.MirrorColor = grid.SelectionMirrorColor;
-    s.MirrorTo = grid.SelectionMirrorColorTo;
-    if (grid.SelectionTextColor != clNone) s.Font.Color = grid.SelectionTextColor;
+  if (applySelection && grid.Look().ShowSelection && !fixed && grid.Selection().Contains(col, row)) {
+    s.BrushColor = grid.Look().SelectionColor;
+    s.GradientTo = grid.Look().SelectionColorTo;
+    s.MirrorColor = grid.Look().SelectionMirrorColor;
+    s.MirrorTo = grid.Look().SelectionMirrorColorTo;
+    if (grid.Look().SelectionTextColor != clNone) s.Font.Color = grid.Look().SelectionTextColor;
     state |= gdSelected;
   }
   // 9.

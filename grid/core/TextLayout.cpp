@@ -47,19 +47,38 @@ std::size_t LongestFitting(std::size_t total, const TFits& fits) {
   return good;
 }
 
+// Runs up to this length are first measured whole when a line is wrapped: a bounded cost per line,
+// so long paragraphs still cost time in their lines only.
+constexpr std::size_t kWholeRunProbe = 256;
+
 // Breaks one paragraph (no line breaks inside) into lines of at most maxWidth, stopping after
 // maxLines lines in all.
 void WrapParagraph(std::u16string_view text, std::size_t begin, std::size_t end, int maxWidth, bool expandTabs,
                    int tabStop, const TMeasureText& measure, std::vector<TTextLine>& lines, std::size_t maxLines) {
+  // The last run measured is remembered: a line that ends where its fitting run ends needs no second measure.
+  std::size_t lastFrom = 0;
+  std::size_t lastTo = 0;
+  int lastWidth = -1;
   auto widthOf = [&](std::size_t from, std::size_t to) {
-    return MeasureLine(text.substr(from, to - from), expandTabs, tabStop, measure);
+    if (lastWidth < 0 || from != lastFrom || to != lastTo) {
+      lastWidth = MeasureLine(text.substr(from, to - from), expandTabs, tabStop, measure);
+      lastFrom = from;
+      lastTo = to;
+    }
+    return lastWidth;
   };
   std::size_t pos = begin;
   do {
     const std::size_t lineStart = pos;
-    // Widths grow with the run, so the words that fit are those ending within the longest fitting run.
+    // Most cell texts fit their line: when the rest is short, one measure of all of it settles that.
+    // Widths grow with the run, so otherwise the words that fit are those ending within the longest
+    // fitting run.
+    const bool shortRest = end - lineStart <= kWholeRunProbe;
     const std::size_t fit =
-        lineStart + LongestFitting(end - lineStart, [&](std::size_t n) { return widthOf(lineStart, lineStart + n) <= maxWidth; });
+        shortRest && widthOf(lineStart, end) <= maxWidth
+            ? end
+            : lineStart + LongestFitting(end - lineStart,
+                                         [&](std::size_t n) { return widthOf(lineStart, lineStart + n) <= maxWidth; });
     std::size_t committed = lineStart;  // end of the last word that fits
     std::size_t next = end;             // where the following line starts
     if (fit == end) {

@@ -7,6 +7,8 @@
 #include "app/core/DebugListing.h"
 #include "app/debugform.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::app;
 
 namespace {
@@ -18,6 +20,8 @@ struct BatchCase {
   std::vector<std::vector<std::string>> batches;
   const char* shown;
 };
+
+void PrintTo(const BatchCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class DebugWindowBatches : public testing::TestWithParam<BatchCase> {};
 

@@ -30,6 +30,8 @@
 #include "tests/support/NullPidWindow.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 using namespace orlex::app;
 
@@ -97,6 +99,8 @@ struct ControlCase {
   QRect grown;         // with the client 100 wider and 50 higher
   const char* text;    // nullptr: no text to check
 };
+
+void PrintTo(const ControlCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class MainWindowControls : public MainWindowTest, public testing::WithParamInterface<ControlCase> {};
 
@@ -181,6 +185,8 @@ struct ToggleCase {
   bool toggles;
 };
 
+void PrintTo(const ToggleCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ShowPidWindowCommand : public MainWindowTest, public testing::WithParamInterface<ToggleCase> {};
 
 TEST_P(ShowPidWindowCommand, TogglesOnlyTheWindowOfTheCurrentSlot) {
@@ -224,6 +230,18 @@ TEST_F(MainWindowTest, ShowAllAndHideAllReachEveryPid) {
   EXPECT_EQ(form_->FeedMessage(orlex::kMsgDisableChecking, 0, {}), 0);
   EXPECT_FALSE(a->checking || b->checking);
   EXPECT_EQ(form_->FeedMessage(0x467, 0, "x"), 0);
+}
+
+// The measuring query answers how often the grid has painted, so a Feed can tell paints per second.
+TEST_F(MainWindowTest, PaintCountQueryAnswersTheGridsPaintPasses) {
+  EXPECT_EQ(form_->FeedMessage(orlex::kMsgPaintCount, 0, {}), 0) << "nothing painted while hidden";
+  form_->show();
+  QApplication::processEvents();
+  form_->pidgrid->viewport()->repaint();
+  form_->pidgrid->viewport()->repaint();
+  const std::uint64_t passes = form_->pidgrid->PaintPassNumber();
+  ASSERT_GE(passes, 2u);
+  EXPECT_EQ(form_->FeedMessage(orlex::kMsgPaintCount, 0, {}), static_cast<std::int32_t>(passes));
 }
 
 // The watchdog ends the process at the 17th tick without a completed PID packet; INIT packets do not
@@ -348,7 +366,7 @@ TEST_F(MainWindowTest, TrackBarResizesEveryRowAndRefitsFromTheDefaultWidth) {
   for (int r = 0; r < grid.RowCount(); ++r) grid.SetRowHeights(r, 50);
   grid.SetColWidths(0, 300);
   form_->TrackBar1->setValue(-3);
-  EXPECT_EQ(grid.ZoomFactor, -3);
+  EXPECT_EQ(grid.Look().ZoomFactor, -3);
   const std::vector<int> atMinusThree = RowHeights(grid);
   for (int r = 0; r < grid.RowCount(); ++r) {
     EXPECT_NE(atMinusThree[r], 50) << "row " << r << " not resized";
@@ -360,7 +378,7 @@ TEST_F(MainWindowTest, TrackBarResizesEveryRowAndRefitsFromTheDefaultWidth) {
   for (int r = 0; r < grid.RowCount(); ++r) EXPECT_GT(grid.RowHeights(r), atZero[r]) << r;
 
   form_->TrackBar1->setValue(0);
-  EXPECT_EQ(grid.ZoomFactor, 0);
+  EXPECT_EQ(grid.Look().ZoomFactor, 0);
   EXPECT_EQ(RowHeights(grid), atZero);
   ExpectFreshFit(grid);
 }

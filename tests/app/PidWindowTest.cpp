@@ -27,6 +27,8 @@
 #include "app/core/SettingsFile.h"
 #include "tests/support/LocaleGuard.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::app;
 
 namespace {
@@ -127,6 +129,8 @@ struct ValueCase {
   enum { Good, Bad, Unchanged } expected;
 };
 
+void PrintTo(const ValueCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class PidWindowValue : public testing::TestWithParam<ValueCase> {};
 
 TEST_P(PidWindowValue, BackgroundFollowsTheValue) {
@@ -153,7 +157,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, PidWindowValue,
                                          ValueCase{"C.UTF-8", true, 100.0, "", ValueCase::Unchanged},
                                          ValueCase{"C.UTF-8", false, 100.0, "500", ValueCase::Unchanged},
                                          ValueCase{"de_DE.UTF-8", true, 12.5, "12,6", ValueCase::Bad},
-                                         ValueCase{"de_DE.UTF-8", true, 12.5, "99.5", ValueCase::Unchanged}));
+                                         ValueCase{"de_DE.UTF-8", true, 12.5, "99.5", ValueCase::Unchanged}),
+                         orlex::test::CaseName);
 
 // A hidden window's label takes its value only when the window appears, so the latest value must
 // be the one shown, and texts set by placement meanwhile must not be overwritten by an older value.
@@ -338,6 +343,8 @@ struct ThresholdCase {
   bool invalidBox;
 };
 
+void PrintTo(const ThresholdCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class PidWindowThreshold : public testing::TestWithParam<ThresholdCase> {};
 
 TEST_P(PidWindowThreshold, AnsweredFromTheInputBox) {
@@ -382,7 +389,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, PidWindowThreshold,
                                          ThresholdCase{"C.UTF-8", "", 55.0, false},
                                          ThresholdCase{"C.UTF-8", std::nullopt, 55.0, false},
                                          ThresholdCase{"C.UTF-8", "abc", 0.0, true},
-                                         ThresholdCase{"de_DE.UTF-8", "12.5", 0.0, true}));
+                                         ThresholdCase{"de_DE.UTF-8", "12.5", 0.0, true}),
+                         orlex::test::CaseName);
 
 TEST(PidWindow, ColourBoxIsSharedAndRemembersTheLastChoice) {
   TPidWnd window(nullptr);

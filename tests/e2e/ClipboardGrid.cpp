@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   grid.SetColCount(4);
   grid.SetRowCount(6);
   grid.SetFixedCols(0);
-  grid.Options |= goRangeSelect;
+  grid.ChangeLook([](TGridLook& look) { look.Options |= goRangeSelect; });
   grid.Navigation.AllowClipboardShortCuts = true;
   grid.Navigation.AllowClipboardAlways = true;
   grid.SetCells(0, 1, "alpha");

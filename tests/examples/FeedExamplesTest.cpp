@@ -18,6 +18,8 @@
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using testing::HasSubstr;
@@ -88,13 +90,16 @@ TEST_P(FeedExample, SaysSoWhenNoDisplayAnswers) {
   EXPECT_EQ(run.out, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, FeedExample, testing::Values("C", "Python"));
+INSTANTIATE_TEST_SUITE_P(Languages, FeedExample, testing::Values("C", "Python"),
+                         orlex::test::CaseName);
 
 // The Python module finds the display and quotes fields by the same rules as the C and C++ client.
 struct PathCase {
   const char* socket;      // $ORLEXGAUGES_SOCKET, "" for unset
   const char* runtimeDir;  // $XDG_RUNTIME_DIR, "" for unset
 };
+
+void PrintTo(const PathCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PythonModule : public testing::TestWithParam<PathCase> {};
 
@@ -110,6 +115,7 @@ TEST_P(PythonModule, FindsTheSocketAsTheLibraryDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, PythonModule,
                          testing::Values(PathCase{"/tmp/x/feed.sock", "/run/user/1"}, PathCase{"", "/run/user/1"},
-                                         PathCase{"", "relative/dir"}, PathCase{"", ""}));
+                                         PathCase{"", "relative/dir"}, PathCase{"", ""}),
+                         orlex::test::CaseName);
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/core/FeedIntake.h"
-#include "tests/support/NullPidWindow.h"
+#include "tests/support/CountedPidWindow.h"
 
 using namespace orlex::app;
 
@@ -21,24 +21,6 @@ void Check(bool condition) {
 
 struct TProcessEnd {};
 
-class TCountedWindow : public TNullPidWindow {
- public:
-  explicit TCountedWindow(int* live) : live_(live) { ++*live_; }
-  ~TCountedWindow() override { --*live_; }
-  void UpdateValue(const std::string& text) override { last_ = text; }
-  void ShowPidWindow() override { visible_ = true; }
-  void HidePidWindow() override { visible_ = false; }
-  bool PidWindowVisible() const override { return visible_; }
-  bool CheckingEnabled() const override { return checking_; }
-  void SetCheckingEnabled(bool enabled) override { checking_ = enabled; }
-
- private:
-  int* live_;
-  std::string last_;
-  bool visible_ = false;
-  bool checking_ = false;
-};
-
 class TFuzzHost : public TRegistryHost {
  public:
   explicit TFuzzHost(TPidTable& table) : table_(table) {}
@@ -48,7 +30,7 @@ class TFuzzHost : public TRegistryHost {
   void DebugListing(const std::string&) override {}
   void ShowMessage(const std::string&) override {}
   void FailAndEnd(const std::string&) override { throw TProcessEnd{}; }
-  std::unique_ptr<TPidWindowBase> CreatePidWindow() override { return std::make_unique<TCountedWindow>(&liveWindows); }
+  std::unique_ptr<TPidWindowBase> CreatePidWindow() override { return std::make_unique<TCountedPidWindow>(&liveWindows); }
   void RestartCascade() override {}
   void CascadePidWindow(int n) override { Check(n >= 1 && n <= TPidTable::kSlots); }
   void LoadPidWindowSettings(int n) override { Check(n >= 1 && n <= TPidTable::kSlots); }

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/core/FeedIntake.h"
-
+#include "tests/support/CountedPidWindow.h"
 using namespace orlex::app;
 
 namespace {
@@ -26,25 +26,6 @@ struct TProcessEnd {};
 struct TMessage {
   std::uint32_t kind;
   std::string text;
-};
-
-class TCountedWindow : public TPidWindowBase {
- public:
-  explicit TCountedWindow(int* live) : live_(live) { ++*live_; }
-  ~TCountedWindow() override { --*live_; }
-  void UpdateValue(const std::string& text) override { last_ = text; }
-  void ShowPidWindow() override { visible_ = true; }
-  void HidePidWindow() override { visible_ = false; }
-  bool PidWindowVisible() const override { return visible_; }
-  bool CheckingEnabled() const override { return checking_; }
-  void SetCheckingEnabled(bool enabled) override { checking_ = enabled; }
-  TPidWindowSettings CurrentSettings() const override { return {}; }
-
- private:
-  int* live_;
-  std::string last_;
-  bool visible_ = false;
-  bool checking_ = false;
 };
 
 class TReentrantHost : public TRegistryHost {
@@ -71,7 +52,7 @@ class TReentrantHost : public TRegistryHost {
     LetOthersRun();  // the box is open: others still run, and a save now must write nothing
     throw TProcessEnd{};
   }
-  std::unique_ptr<TPidWindowBase> CreatePidWindow() override { return std::make_unique<TCountedWindow>(&liveWindows); }
+  std::unique_ptr<TPidWindowBase> CreatePidWindow() override { return std::make_unique<TCountedPidWindow>(&liveWindows); }
   void RestartCascade() override {}
   void CascadePidWindow(int n) override { Check(table_.Record(n) != nullptr); }
   void LoadPidWindowSettings(int n) override { Check(table_.Record(n) != nullptr); }

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   grid.SetColCount(4);
   grid.SetRowCount(5);
   grid.Navigation.AllowClipboardAlways = (flags & 1) != 0;
-  grid.Options |= (flags & 2) ? goEditing : 0;
+  grid.ChangeLook([flags](TGridLook& look) { look.Options |= (flags & 2) ? goEditing : 0; });
   grid.Navigation.AllowClipboardColGrow = (flags & 4) != 0;
   grid.Navigation.AllowClipboardRowGrow = (flags & 8) != 0;
   const bool permitted = (flags & 3) != 0;

@@ -257,14 +257,14 @@ TEST_F(CellGridNavigationTest, WheelNotchMovesFourRowsAndStopsAtTheLastRow) {
 
 TEST_F(CellGridNavigationTest, CtrlWheelZoomsAndStillMovesOneRow) {
   Wheel(-120, Qt::ControlModifier);
-  EXPECT_EQ(grid.ZoomFactor, 3);
+  EXPECT_EQ(grid.Look().ZoomFactor, 3);
   EXPECT_EQ(grid.ColWidths(1), 131);
   EXPECT_EQ(grid.RowHeights(1), 25);
   EXPECT_EQ(grid.Row(), 2);
   // Beyond the zoom limit the sizes stay, the row still moves.
-  grid.ZoomFactor = 11;
+  grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = 11; });
   Wheel(-120, Qt::ControlModifier);
-  EXPECT_EQ(grid.ZoomFactor, 11);
+  EXPECT_EQ(grid.Look().ZoomFactor, 11);
   EXPECT_EQ(grid.ColWidths(1), 131);
   EXPECT_EQ(grid.Row(), 3);
 }

@@ -10,6 +10,8 @@
 #include "tests/grid/GridPixels.h"
 #include "tests/grid/SystemGridWidget.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -39,6 +41,8 @@ struct LinePixel {
   int x, y;
   enum { kLine, kFixedFace, kDescription, kValue } expect;
 };
+
+void PrintTo(const LinePixel& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class CellGridLineTest : public CellGridPaintTest, public testing::WithParamInterface<LinePixel> {};
 
@@ -207,11 +211,53 @@ TEST_F(CellGridPaintTest, ZoomEnlargesEveryFont) {
   grid.SetCells(1, 1, "Value");
   const QRect normal = CellInk(1, 1, kValueColor);
   const QRect header = InkBox(RenderGrid(grid), grid.CellRect(1, 0).adjusted(0, 0, -2, -2), Colour(orlex::app::kPidGridFixedColor));
-  grid.ZoomFactor = 6;
+  grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = 6; });
   grid.SetRowHeights(0, 40);
   EXPECT_GT(CellInk(1, 1, kValueColor).height(), normal.height());
   EXPECT_GT(InkBox(RenderGrid(grid), grid.CellRect(1, 0).adjusted(0, 0, -2, -2), Colour(orlex::app::kPidGridFixedColor)).height(),
             header.height());
+}
+
+// A look change shows at the next pass without anything else asking for a repaint, and Flat takes the
+// 3D edge away (and gives it back) at once, not at some later paint.
+TEST_F(CellGridPaintTest, LookChangesRepaintAndFlatSetsTheBorderAtOnce) {
+  grid.show();
+  QApplication::processEvents();
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  const std::uint64_t before = grid.PaintPassNumber();
+  grid.ChangeLook([](TGridLook& look) { look.Color = clWhite; });
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  EXPECT_EQ(grid.PaintPassNumber(), before + 1);
+  const QImage image = grid.viewport()->grab().toImage();
+  EXPECT_EQ(image.pixel(grid.viewport()->width() - 2, grid.viewport()->height() - 2) | 0xFF000000u, 0xFFFFFFFFu)
+      << "the area right of and below the cells takes the grid's colour";
+
+  ASSERT_TRUE(grid.Look().Flat);
+  EXPECT_FALSE(grid.Ctl3D());
+  grid.ChangeLook([](TGridLook& look) { look.Flat = false; });
+  EXPECT_TRUE(grid.Ctl3D());
+  EXPECT_EQ(grid.frameWidth(), 2);
+  grid.ChangeLook([](TGridLook& look) { look.Flat = true; });
+  EXPECT_FALSE(grid.Ctl3D());
+  EXPECT_EQ(grid.frameWidth(), 1);
+}
+
+// A packet of new values costs the paint of the value cells alone: the pass draws those 60 cells,
+// none of the descriptions or headers around them.
+TEST_F(CellGridPaintTest, APassAfterAPacketDrawsOnlyTheChangedCells) {
+  FillSixtySlots(grid);
+  grid.show();
+  QApplication::processEvents();  // the focus the shown grid takes repaints the current cell
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  const std::uint64_t before = grid.PaintPassNumber();
+  for (int i = 0; i < 60; ++i) grid.SetCells(1 + 2 * (i / 20), 1 + i % 20, std::to_string(1000 + i) + ".5");
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  ASSERT_EQ(grid.PaintPassNumber(), before + 1);
+  EXPECT_EQ(grid.CellsInLastPaintPass(), 60);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "platform/ScreenUnits.h"
 #include "tests/grid/SystemGridWidget.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -64,13 +66,15 @@ struct RowCase {
   int points;  // font size whose line the row must hold; 0 = the minimum height
 };
 
+void PrintTo(const RowCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class AutoSizeRowTest : public CellGridSizingTest, public testing::WithParamInterface<RowCase> {};
 
 TEST_P(AutoSizeRowTest, HeightIsLinePlusEightNeverBelowTwentyTwo) {
   const RowCase& c = GetParam();
   grid.SetCells(2, 5, c.text);
   grid.SetRowHeights(5, c.heightBefore);
-  grid.ZoomFactor = c.zoom;
+  grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = c.zoom; });
   grid.AutoSizeRow(5);
   const int expected = c.points == 0 ? 22 : std::max(22, LineHeight(c.points) + 8);
   EXPECT_EQ(grid.RowHeights(5), expected);
@@ -90,7 +94,7 @@ TEST_F(CellGridSizingTest, AutoSizeRowCountsWrappedLinesAndTheHeaderFont) {
   grid.AutoSizeRow(3);
   EXPECT_GE(grid.RowHeights(3), 2 * LineHeight(10) + 8);
   // The header row is measured in the 8-point header font; zoomed far enough it outgrows 22.
-  grid.ZoomFactor = 6;
+  grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = 6; });
   grid.AutoSizeRow(0);
   EXPECT_EQ(grid.RowHeights(0), LineHeight(14) + 8);
 }
@@ -121,13 +125,15 @@ struct ZoomCase {
   int sizeChange;
 };
 
+void PrintTo(const ZoomCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ZoomByTest : public CellGridSizingTest, public testing::WithParamInterface<ZoomCase> {};
 
 TEST_P(ZoomByTest, StepsWithinTenEitherWay) {
   const ZoomCase& c = GetParam();
-  grid.ZoomFactor = c.startZoom;
+  grid.ChangeLook([&](TGridLook& look) { look.ZoomFactor = c.startZoom; });
   grid.ZoomBy(c.delta);
-  EXPECT_EQ(grid.ZoomFactor, c.zoomAfter);
+  EXPECT_EQ(grid.Look().ZoomFactor, c.zoomAfter);
   EXPECT_EQ(grid.ColWidths(3), 128 + c.sizeChange);
   EXPECT_EQ(grid.RowHeights(7), 22 + c.sizeChange);
 }
@@ -188,6 +194,8 @@ struct DragCase {
   int releaseX;
   int widthAfter;
 };
+
+void PrintTo(const DragCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ColumnResizeTest : public CellGridSizingTest, public testing::WithParamInterface<DragCase> {};
 

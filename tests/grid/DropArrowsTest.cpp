@@ -8,6 +8,8 @@
 #include "grid/GridColorQt.h"
 #include "grid/DropArrows.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -18,6 +20,8 @@ struct ArrowCase {
   QPoint inside;   // a pixel of the arrow's body
   QPoint outside;  // a pixel of the window rectangle cut away by the shape
 };
+
+void PrintTo(const ArrowCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ArrowWindows : public testing::TestWithParam<ArrowCase> {};
 
@@ -45,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         ArrowCase{adUp, QPolygon({{5, 0}, {10, 5}, {7, 5}, {7, 9}, {3, 9}, {3, 5}, {0, 5}}), {5, 7}, {0, 8}},
         ArrowCase{adDown, QPolygon({{3, 0}, {7, 0}, {7, 4}, {9, 4}, {5, 8}, {1, 4}, {3, 4}}), {5, 2}, {0, 0}},
         ArrowCase{adRight, QPolygon({{0, 3}, {0, 7}, {4, 7}, {4, 10}, {8, 5}, {4, 0}, {4, 3}}), {2, 5}, {0, 0}},
-        ArrowCase{adLeft, QPolygon({{0, 5}, {4, 10}, {4, 7}, {8, 7}, {8, 3}, {4, 3}, {4, 0}}), {6, 5}, {8, 0}}));
+        ArrowCase{adLeft, QPolygon({{0, 5}, {4, 10}, {4, 7}, {8, 7}, {8, 3}, {4, 3}, {4, 0}}), {6, 5}, {8, 0}}),
+                         orlex::test::CaseName);
 
 TEST(ArrowWindows, PaintInLimeUntilSetArrowColorRecoloursAllFour) {
   QWidget grid;
@@ -78,6 +83,8 @@ struct SystemColorCase {
   QPalette::ColorRole role;
 };
 
+void PrintTo(const SystemColorCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class SystemColors : public testing::TestWithParam<SystemColorCase> {};
 
 TEST_P(SystemColors, ResolveThroughThePalette) {
@@ -99,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(Roles, SystemColors,
                                          SystemColorCase{clInfoText, QPalette::ToolTipText},
                                          SystemColorCase{clBtnText, QPalette::ButtonText},
                                          SystemColorCase{clBtnShadow, QPalette::Dark},
-                                         SystemColorCase{clMenu, QPalette::Window}));
+                                         SystemColorCase{clMenu, QPalette::Window}),
+                         orlex::test::CaseName);
 
 TEST(GridColors, RgbValuesAndSignedConversions) {
   const QPalette palette;

@@ -11,6 +11,8 @@
 #include "grid/CellGrid.h"
 #include "tests/grid/SystemGridWidget.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -23,7 +25,7 @@ class GridClipboardTest : public testing::Test {
   void SetUp() override {
     ConfigureSystemGridWidget(grid);
     grid.Navigation.AllowClipboardShortCuts = true;
-    grid.Options |= goEditing | goRangeSelect;
+    grid.ChangeLook([](TGridLook& look) { look.Options |= goEditing | goRangeSelect; });
     grid.SetCells(0, 1, "a");
     grid.SetCells(1, 1, "b");
     grid.SetCells(0, 2, "c");
@@ -44,6 +46,8 @@ struct TKeyCase {
   Qt::KeyboardModifiers modifiers;
   const char* action;  // "copy", "cut" or "paste"
 };
+
+void PrintTo(const TKeyCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ClipboardKeyTest : public GridClipboardTest, public testing::WithParamInterface<TKeyCase> {};
 

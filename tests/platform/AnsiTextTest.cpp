@@ -1,5 +1,7 @@
 #include "platform/AnsiText.h"
 
+#include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,7 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
                     DecodeCase{"\xE2\x82\xAC", QString::fromUtf8("\u20AC")},            // euro in UTF-8
                     DecodeCase{"\xE2\x82", QString::fromUtf8("\u00E2\u201A")},          // cut sequence: bytes
                     DecodeCase{"\xC0\xAF", QString::fromUtf8("\u00C0\u00AF")},          // overlong: bytes
-                    DecodeCase{"\xF0\x9F\x9A\x97", QString::fromUtf8("\U0001F697")}));  // 4-byte sequence
+                    DecodeCase{"\xF0\x9F\x9A\x97", QString::fromUtf8("\U0001F697")}),
+                         orlex::test::CaseName);  // 4-byte sequence
 
 TEST(AnsiEncode, RoundTripsUtf8) {
   const QString text = QString::fromUtf8("Ladedruck \u00B0C \u20AC");

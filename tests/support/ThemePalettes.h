@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct TThemePalette {
   std::string name;
   QPalette palette;
 };
+
+// Failures name the theme, not the palette's bytes.
+inline void PrintTo(const TThemePalette& theme, std::ostream* os) { *os << theme.name; }
 
 inline QPalette LightThemePalette() { return QApplication::style()->standardPalette(); }
 

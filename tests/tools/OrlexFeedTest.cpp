@@ -9,6 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -19,6 +21,8 @@
 #include "platform/FeedFrame.h"
 #include "tests/support/FakeFeedDisplay.h"
 #include "tests/support/TempDir.h"
+
+#include "tests/support/ParamPrinting.h"
 
 extern char** environ;
 
@@ -131,7 +135,12 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"KeysPrefixOutsideBench", {"--keys-prefix", "X", "demo"}},
                     UsageCase{"KeysPrefixWithComma", {"--keys-prefix=a,b", "bench"}},
                     UsageCase{"KeysPrefixWithBlank", {"--keys-prefix", "a b", "bench"}},
-                    UsageCase{"EmptyKeysPrefix", {"--keys-prefix=", "bench"}}),
+                    UsageCase{"EmptyKeysPrefix", {"--keys-prefix=", "bench"}},
+                    UsageCase{"ZeroRate", {"--rate", "0", "bench"}},
+                    UsageCase{"RateNotANumber", {"--rate", "fast", "bench"}},
+                    UsageCase{"SecondsWithoutRate", {"--seconds", "5", "bench"}},
+                    UsageCase{"RateWithCount", {"--rate", "50", "--count", "10", "bench"}},
+                    UsageCase{"RateOutsideBench", {"--rate", "50", "demo"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OrlexFeed, NoDisplayExitsOneWithAMessage) {
@@ -172,8 +181,8 @@ TEST_F(OrlexFeed, HelpNamesEveryMode) {
   const TRun run = RunTool({"--help"});
   EXPECT_EQ(run.exitCode, 0);
   for (const char* word : {"send KIND TEXT", "hide-all", "disable-checking", "enable-checking", "save", "demo",
-                           "bench", "--socket", "--wait", "--count", "--interval", "--keys-prefix", "--version",
-                           "--option=value", "Exit status"}) {
+                           "bench", "--socket", "--wait", "--count", "--interval", "--keys-prefix", "--rate",
+                           "--seconds", "--version", "--option=value", "Exit status"}) {
     EXPECT_THAT(run.out, HasSubstr(word));
   }
 }
@@ -262,7 +271,8 @@ TEST_P(OrlexFeedDemo, RegistersPidsThenSendsValuesUntilTheDisplayGoesAway) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, OrlexFeedDemo,
                          testing::Values(DemoCase{"C.UTF-8", "(^|;)ECT,[0-9]+\\.[0-9];"},
-                                         DemoCase{"de_DE.UTF-8", "(^|;)ECT,[0-9]+,[0-9];"}));
+                                         DemoCase{"de_DE.UTF-8", "(^|;)ECT,[0-9]+,[0-9];"}),
+                         orlex::test::CaseName);
 
 TEST_F(OrlexFeed, BenchReportsDisplayBaselineAndRatio) {
   TFakeFeedDisplay display(Path(), [](const orlex::TFeedRequest&) { return 1; });
@@ -281,6 +291,41 @@ TEST_F(OrlexFeed, BenchReportsDisplayBaselineAndRatio) {
   EXPECT_EQ(values.rfind("P01,", 0), 0u) << values;
   EXPECT_EQ(std::count(values.begin(), values.end(), ';'), 60) << values;
   EXPECT_THAT(run.err, HasSubstr("bench replaces the display's PID table with 60 bench PIDs (keys P01 to P60)"));
+}
+
+// A steady Feed: packets at the rate for the time asked, then the display's CPU use, paints per second
+// (from the paint-count query) and resident memory (here the stand-in display is this test's process).
+TEST_F(OrlexFeed, BenchAtARateReportsTheDisplaysCost) {
+  std::atomic<int> paints{100};
+  TFakeFeedDisplay display(Path(), [&paints](const orlex::TFeedRequest& request) {
+    if (request.msg == orlex::kMsgPaintCount) return paints.fetch_add(10);
+    return 1;
+  });
+  const TRun run = RunTool({"--socket", Path(), "bench", "--rate", "40", "--seconds", "0.5"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  std::smatch packets;
+  ASSERT_TRUE(std::regex_search(run.out, packets, std::regex("display: ([0-9]+) packets in 0\\.5[0-9]* s"))) << run.out;
+  EXPECT_NEAR(std::stoi(packets[1]), 20, 2);
+  EXPECT_TRUE(std::regex_search(
+      run.out, std::regex("display process " + std::to_string(getpid()) +
+                          ": cpu [0-9.]+ % of one core, paints/s (19|20)\\.[0-9], resident [0-9.]+ MiB\n")))
+      << run.out;
+  const auto requests = display.Requests();
+  // INIT, one second of settling, the paint count, the measured packets, the paint count again.
+  EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                          [](const orlex::TFeedRequest& r) { return r.msg == orlex::kMsgPaintCount; }),
+            2);
+  EXPECT_GE(requests.size(), 1u + 40 + 20 + 2 - 3);
+}
+
+TEST_F(OrlexFeed, BenchAtARateSaysWhenTheDisplayDoesNotCountPaints) {
+  TFakeFeedDisplay display(Path(), [](const orlex::TFeedRequest& request) {
+    return request.msg == orlex::kMsgCopyData ? 1 : 0;
+  });
+  const TRun run = RunTool({"--socket", Path(), "bench", "--rate=100", "--seconds=0.2"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("paints/s not reported by this display"));
+  EXPECT_THAT(run.out, testing::Not(HasSubstr("not 1")));
 }
 
 TEST_F(OrlexFeed, BenchKeysTakeTheGivenPrefix) {

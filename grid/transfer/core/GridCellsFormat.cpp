@@ -281,7 +281,7 @@ std::optional<TGridCellsBlock> ReadGridCells(std::string_view bytes) {
 
 int PasteGridCells(TCellGridBase& grid, int col, int row, const TGridCellsBlock& block, const TGridSizeAccess& sizes) {
   if (col < 0 || row < 0) return 0;
-  if (!(grid.Options & goEditing) && !grid.Navigation.AllowClipboardAlways && !grid.MouseActions.RangeSelectAndEdit) {
+  if (!(grid.Look().Options & goEditing) && !grid.Navigation.AllowClipboardAlways && !grid.MouseActions.RangeSelectAndEdit) {
     return 0;
   }
   std::int64_t cols = grid.ColCount();

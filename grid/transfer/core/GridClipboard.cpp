@@ -101,7 +101,7 @@ int ClipPasteContents(TCellGridBase& grid, int col, int row, const TClipboardCon
 
 void ClipPasteCell(const TCellGridBase& grid, int& col, int& row) {
   const TGridRect selection = grid.Selection();
-  col = (grid.Options & goRowSelect) ? grid.FixedCols() : selection.Left;
+  col = (grid.Look().Options & goRowSelect) ? grid.FixedCols() : selection.Left;
   row = selection.Top;
 }
 

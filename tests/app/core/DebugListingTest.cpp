@@ -1,5 +1,7 @@
 #include "app/core/DebugListing.h"
 
+#include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,6 +45,8 @@ struct SinceCase {
   bool reload;
   Lines lines;
 };
+
+void PrintTo(const SinceCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class DebugListingSince : public testing::TestWithParam<SinceCase> {};
 

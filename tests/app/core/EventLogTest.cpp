@@ -11,6 +11,8 @@
 #include "platform/LocaleInfo.h"
 #include "tests/support/LocaleGuard.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::app;
 
 namespace {
@@ -52,6 +54,8 @@ struct LineCase {
   std::string expected;
 };
 
+void PrintTo(const LineCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class LogLineFormat : public testing::TestWithParam<LineCase> {};
 
 TEST_P(LogLineFormat, PadsFieldsAndUsesTheSeparator) {
@@ -64,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LineCase{Tm(2025, 12, 8, 20, 10), ':', "Unable to write to /x", "08.12.2025 20:10 Unable to write to /x\r\n"},
                     LineCase{Tm(2026, 1, 2, 3, 4), '.', "m", "02.01.2026 03.04 m\r\n"},
                     LineCase{Tm(999, 10, 31, 0, 0), ':', "", "31.10.0999 00:00 \r\n"},  // empty message keeps the space
-                    LineCase{Tm(2026, 6, 15, 23, 59), ':', "a\xE4\xF6", "15.06.2026 23:59 a\xE4\xF6\r\n"}));
+                    LineCase{Tm(2026, 6, 15, 23, 59), ':', "a\xE4\xF6", "15.06.2026 23:59 a\xE4\xF6\r\n"}),
+                         orlex::test::CaseName);
 
 // The real time separator comes from the locale; the file gets one CR LF line per entry, appended.
 TEST_F(EventLogTest, AppendsStampedLinesUnderTwoLocales) {

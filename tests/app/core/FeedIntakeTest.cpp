@@ -8,6 +8,8 @@
 
 #include "tests/app/core/FeedFakes.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::app;
 
 using namespace std::string_literals;
@@ -69,6 +71,8 @@ struct TInitFailure {
   Calls tail;  // the last calls, ending with the failure box
 };
 
+void PrintTo(const TInitFailure& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class InitFailureTest : public FeedIntakeTest, public ::testing::WithParamInterface<TInitFailure> {};
 
 TEST_P(InitFailureTest, ShowsItsBoxAndEnds) {
@@ -92,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
         TInitFailure{"2;k1;d1;1;k2;d2;", {"list:m k2", "list:d d2", "list:I ", "create", "fail:INIT Packet ERROR 3"}},
         // an unquoted description with a space shifts the fields: the ID field holds text
         TInitFailure{"1;k1;Engine Speed;1;", {"list:m k1", "list:d Engine", "list:I Speed", "create", "fail:INIT Packet ERROR 3"}},
-        TInitFailure{"1;k1;d1;2147483648;", {"list:I 2147483648", "create", "fail:INIT Packet ERROR 3"}}));
+        TInitFailure{"1;k1;d1;2147483648;", {"list:I 2147483648", "create", "fail:INIT Packet ERROR 3"}}),
+                         orlex::test::CaseName);
 
 TEST_F(FeedIntakeTest, CountZeroOrBelowRegistersNothingAndSucceeds) {
   Prepare(kInitPacket, InitText(3, 3));
@@ -116,6 +121,8 @@ struct TOversizedCase {
   std::string skipLine;
 };
 
+void PrintTo(const TOversizedCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class OversizedInitTest : public FeedIntakeTest, public ::testing::WithParamInterface<TOversizedCase> {};
 
 TEST_P(OversizedInitTest, RegistersOnlyEightyAndSaysSo) {
@@ -136,7 +143,8 @@ TEST_P(OversizedInitTest, RegistersOnlyEightyAndSaysSo) {
 INSTANTIATE_TEST_SUITE_P(Counts, OversizedInitTest,
                          ::testing::Values(TOversizedCase{85, 85, "skipping PIDs beyond 80: 5"},
                                            TOversizedCase{81, 80, "skipping PIDs beyond 80: 1"},
-                                           TOversizedCase{2147483647, 80, "skipping PIDs beyond 80: 2147483567"}));
+                                           TOversizedCase{2147483647, 80, "skipping PIDs beyond 80: 2147483567"}),
+                         orlex::test::CaseName);
 
 TEST_F(FeedIntakeTest, SecondInitWithFewerPidsDestroysTheOldWindows) {
   Prepare(kInitPacket, InitText(5, 5));
@@ -160,6 +168,8 @@ struct TPidPacketCase {
   std::string k1;
   std::string k2;
 };
+
+void PrintTo(const TPidPacketCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PidPacketTest : public FeedIntakeTest, public ::testing::WithParamInterface<TPidPacketCase> {};
 
@@ -187,7 +197,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TPidPacketCase{"k1,15 00;", 0, "15", ""}, TPidPacketCase{"k1,1;k2;k1,2;", 0, "1", ""},
                       TPidPacketCase{"k1,1,5;", 1, "1,5", ""}, TPidPacketCase{"k1,;k2,x;", 1, "", "x"},
                       TPidPacketCase{"\"k1,a b\";k2,1;k2,2;", 1, "a b", "2"},
-                      TPidPacketCase{"k9,1;kk1,2;", 1, "", ""}));
+                      TPidPacketCase{"k9,1;kk1,2;", 1, "", ""}),
+                         orlex::test::CaseName);
 
 TEST_F(FeedIntakeTest, DuplicateKeysBothTakeTheValue) {
   Prepare(kInitPacket, "2;k;a;1;k;b;2;");
@@ -225,6 +236,8 @@ struct TListingCase {
   std::string listed;
 };
 
+void PrintTo(const TListingCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ListingTest : public FeedIntakeTest, public ::testing::WithParamInterface<TListingCase> {};
 
 TEST_P(ListingTest, EveryMessageListsItsTrimmedTextThenTwoDashes) {
@@ -240,7 +253,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ListingTest,
                                            TListingCase{kPidPacket, " k1,5; ", "k1,5;"},
                                            TListingCase{3, "  three ", "three"},
                                            TListingCase{kSaveRequest, "x", "x"}, TListingCase{2, "", ""},
-                                           TListingCase{0xFFFFFFFF, "any\0after nul"s, "any"}));
+                                           TListingCase{0xFFFFFFFF, "any\0after nul"s, "any"}),
+                         orlex::test::CaseName);
 
 TEST_F(FeedIntakeTest, OtherKindsOnlyList) {
   Prepare(kInitPacket, "1;k1;d1;1;");

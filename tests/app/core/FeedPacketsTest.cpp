@@ -1,5 +1,7 @@
 #include "app/core/FeedPackets.h"
 
+#include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -16,6 +18,8 @@ struct TSplitCase {
   std::string text;
   Fields fields;
 };
+
+void PrintTo(const TSplitCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class SplitFieldsTest : public ::testing::TestWithParam<TSplitCase> {};
 
@@ -57,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         TSplitCase{"\xE9t\xE9;\xA0;", {"\xE9t\xE9", "\xA0", ""}},
         // the text ends at a NUL byte
         TSplitCase{"a;b\0c;d"s, {"a", "b"}},
-        TSplitCase{"\0a"s, {}}));
+        TSplitCase{"\0a"s, {}}),
+                         orlex::test::CaseName);
 
 TEST(SplitFieldsReuse, ReplacesEveryPreviousField) {
   Fields fields{"old1", "old2", "old3", "old4"};
@@ -72,6 +77,8 @@ struct TIntCase {
   std::optional<std::int32_t> value;
 };
 
+void PrintTo(const TIntCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ConvertIntegerTest : public ::testing::TestWithParam<TIntCase> {};
 
 TEST_P(ConvertIntegerTest, ReadsOrRefuses) {
@@ -84,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TIntCase{"   7", 7}, TIntCase{"007", 7}, TIntCase{"-666", -666},
                       TIntCase{"2147483647", INT32_MAX}, TIntCase{"-2147483648", INT32_MIN},
                       TIntCase{"2147483648", std::nullopt}, TIntCase{"-2147483649", std::nullopt},
-                      TIntCase{"99999999999999999999999", std::nullopt}));
+                      TIntCase{"99999999999999999999999", std::nullopt}),
+                         orlex::test::CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Hexadecimal, ConvertIntegerTest,
@@ -94,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // eight digits are a 32-bit pattern; '-' negates the pattern
                       TIntCase{"$FFFFFFFF", -1}, TIntCase{"$80000000", INT32_MIN}, TIntCase{"-$FFFFFFFF", 1},
                       TIntCase{"-$80000000", INT32_MIN}, TIntCase{"$000000001", 1},
-                      TIntCase{"$100000000", std::nullopt}, TIntCase{"0x123456789", std::nullopt}));
+                      TIntCase{"$100000000", std::nullopt}, TIntCase{"0x123456789", std::nullopt}),
+                         orlex::test::CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     NotIntegers, ConvertIntegerTest,
@@ -104,13 +113,16 @@ INSTANTIATE_TEST_SUITE_P(
                       TIntCase{"- 1", std::nullopt}, TIntCase{"--1", std::nullopt}, TIntCase{"$-1", std::nullopt},
                       TIntCase{"1.5", std::nullopt}, TIntCase{"$FG", std::nullopt}, TIntCase{"0x0x1", std::nullopt},
                       TIntCase{"\t1", std::nullopt}, TIntCase{"Speed", std::nullopt},
-                      TIntCase{"1\0" "2"s, std::nullopt}));
+                      TIntCase{"1\0" "2"s, std::nullopt}),
+                         orlex::test::CaseName);
 
 struct TCountCase {
   std::string text;
   std::int32_t count;
   std::string rest;
 };
+
+void PrintTo(const TCountCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ReadInitCountTest : public ::testing::TestWithParam<TCountCase> {};
 
@@ -128,7 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TCountCase{"2", kNoCount, ""},  // no semicolon at all
                       TCountCase{";k;d;1;", kNoCount, "k;d;1;"}, TCountCase{"two;k;d;1;", kNoCount, "k;d;1;"},
                       TCountCase{"-666;k;d;1;", kNoCount, "k;d;1;"},
-                      TCountCase{"$FFFFFD66;", kNoCount, ""}));  // -666 written in hex
+                      TCountCase{"$FFFFFD66;", kNoCount, ""}),
+                         orlex::test::CaseName);  // -666 written in hex
 
 TEST(TrimText, RemovesCodesUpTo32AtBothEndsOnly) {
   EXPECT_EQ(TrimText(" \t\r\n a b \x01\x1F "), "a b");
@@ -143,6 +156,8 @@ struct TPidFieldCase {
   std::string key;
   std::string value;
 };
+
+void PrintTo(const TPidFieldCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class SplitPidFieldTest : public ::testing::TestWithParam<TPidFieldCase> {};
 
@@ -160,4 +175,5 @@ INSTANTIATE_TEST_SUITE_P(Cases, SplitPidFieldTest,
                          ::testing::Values(TPidFieldCase{"k1,1500", true, "k1", "1500"},
                                            TPidFieldCase{"k1,1,5", true, "k1", "1,5"},
                                            TPidFieldCase{"k1,", true, "k1", ""}, TPidFieldCase{",v", true, "", "v"},
-                                           TPidFieldCase{"00", false, "", ""}, TPidFieldCase{"", false, "", ""}));
+                                           TPidFieldCase{"00", false, "", ""}, TPidFieldCase{"", false, "", ""}),
+                         orlex::test::CaseName);

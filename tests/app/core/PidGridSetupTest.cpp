@@ -12,7 +12,7 @@ namespace {
 TEST(PidGridSetupTest, ADroppedDescriptionIsWrittenAlthoughTheGridDoesNotEdit) {
   TCellGridBase grid;
   ConfigurePidGrid(grid);
-  EXPECT_FALSE(grid.Options & goEditing);
+  EXPECT_FALSE(grid.Look().Options & goEditing);
   EXPECT_FALSE(grid.IsCellEditable(2, 5));
   EXPECT_EQ(grid.PasteTextBlock(2, 5, "Boost pressure"), 1);
   EXPECT_EQ(grid.Cells(2, 5), "Boost pressure");

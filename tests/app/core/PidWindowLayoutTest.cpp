@@ -11,6 +11,8 @@
 
 #include "app/core/SettingsFile.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::app;
 
 namespace {
@@ -25,6 +27,8 @@ struct CascadeCase {
   int height;
   std::vector<std::pair<int, int>> expected;  // (left, top) of each window in turn
 };
+
+void PrintTo(const CascadeCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class Cascade : public testing::TestWithParam<CascadeCase> {};
 

@@ -16,6 +16,8 @@
 #include "tests/support/LocaleGuard.h"
 #include "tests/support/NullPidWindow.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 using namespace orlex::app;
 
@@ -115,6 +117,8 @@ struct SaveCase {
   const char* sections;       // the "[...]" lines of the saved file, joined
 };
 
+void PrintTo(const SaveCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class SettingsSaveSelection : public SettingsFileTest, public testing::WithParamInterface<SaveCase> {};
 
 TEST_P(SettingsSaveSelection, WritesOneSectionPerSlottedPid) {
@@ -190,6 +194,8 @@ struct KeepCase {
   std::vector<PidSpec> pids;  // the current table
   const char* sections;       // the "[...]" lines of the saved file, joined
 };
+
+void PrintTo(const KeepCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class SettingsSaveKeeping : public SettingsFileTest, public testing::WithParamInterface<KeepCase> {};
 

@@ -15,6 +15,8 @@
 #include "app/core/SettingsSource.h"
 #include "tests/support/NullPidWindow.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 using namespace orlex::app;
 
@@ -117,6 +119,8 @@ struct HexCase {
   std::optional<TColor> color;
 };
 
+void PrintTo(const HexCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class HexColors : public testing::TestWithParam<HexCase> {};
 
 TEST_P(HexColors, ReadRedGreenBlueFromSixDigits) {
@@ -132,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, HexColors,
                                          HexCase{"FF0000", 0x0000FF}, HexCase{"00ff00", 0x00FF00},
                                          HexCase{"000000", 0}, HexCase{"f9f08", std::nullopt},
                                          HexCase{"f9f08c0", std::nullopt}, HexCase{"g9f08c", std::nullopt},
-                                         HexCase{"-1f08c", std::nullopt}, HexCase{"", std::nullopt}));
+                                         HexCase{"-1f08c", std::nullopt}, HexCase{"", std::nullopt}),
+                         orlex::test::CaseName);
 
 TEST_F(SlotLayout, SixtyOnePidsFillColumnByColumnAndOneBoxIsShown) {
   for (int k = 1; k <= 62; ++k) AddPid(100 + k, "k" + std::to_string(k));
@@ -156,6 +161,8 @@ struct RestoreCase {
   std::optional<std::tuple<int, int, int>> saved;  // XPOS, YPOS, ID
   bool placed;
 };
+
+void PrintTo(const RestoreCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class RestorePosition : public SlotLayout, public testing::WithParamInterface<RestoreCase> {};
 

@@ -10,6 +10,8 @@
 #include "app/core/SlotLayout.h"
 #include "grid/transfer/core/CellRange.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace orlex::app {
 namespace {
 
@@ -115,6 +117,8 @@ struct TRefusedStart {
   int col;
   int row;
 };
+
+void PrintTo(const TRefusedStart& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class SlotSwapRefusedStart : public SlotSwap, public testing::WithParamInterface<TRefusedStart> {};
 

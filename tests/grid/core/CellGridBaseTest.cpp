@@ -9,6 +9,8 @@
 #include "grid/core/CellStyle.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -62,6 +64,8 @@ struct SnapshotCase {
   TFontDesc font;
 };
 
+void PrintTo(const SnapshotCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class CreationSnapshot : public testing::TestWithParam<SnapshotCase> {};
 
 TEST_P(CreationSnapshot, CopiesTheCellsLookAsPaintingComputesIt) {
@@ -91,9 +95,11 @@ TEST_P(CreationSnapshot, CopiesTheCellsLookAsPaintingComputesIt) {
   EXPECT_EQ(p.CellGraphic, nullptr);
 
   // Taken once: later grid changes do not reach the record.
-  grid.Color = clWhite;
-  grid.FixedColor = clWhite;
-  grid.Font.Name = grid.FixedFont.Name = "Courier";
+  grid.ChangeLook([](TGridLook& look) {
+    look.Color = clWhite;
+    look.FixedColor = clWhite;
+    look.Font.Name = look.FixedFont.Name = "Courier";
+  });
   EXPECT_EQ(grid.GetCellProperties(c.col, c.row)->BrushColor(), c.brush);
   EXPECT_EQ(grid.GetCellProperties(c.col, c.row)->FontName, c.font.Name);
 }
@@ -144,6 +150,8 @@ struct ColumnColorCase {
   bool recordsRemain;
 };
 
+void PrintTo(const ColumnColorCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ColumnColor : public testing::TestWithParam<ColumnColorCase> {};
 
 TEST_P(ColumnColor, ChangesScrollableRowsOnlyAndClNoneDropsRecords) {
@@ -187,6 +195,8 @@ struct HeaderCase {
   std::vector<std::string> headers;
   std::vector<std::string> row0;  // expected Cells(0..7, 0)
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ColumnHeaders : public testing::TestWithParam<HeaderCase> {};
 
@@ -234,7 +244,7 @@ TEST(Counts, DefaultsOfANewGrid) {
             std::tuple(5, 10, 1, 1));
   EXPECT_EQ(std::tuple(grid.Col(), grid.Row(), grid.AnchorCol(), grid.AnchorRow(), grid.LeftCol(), grid.TopRow()),
             std::tuple(1, 1, 1, 1, 1, 1));
-  EXPECT_TRUE(grid.WordWrap);
+  EXPECT_TRUE(grid.Look().WordWrap);
   EXPECT_TRUE(grid.ColumnHeaders().empty());
 }
 
@@ -283,6 +293,8 @@ struct FixedErrorCase {
   std::function<void(TCellGridBase&)> act;
   const char* message;
 };
+
+void PrintTo(const FixedErrorCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class FixedCountErrors : public testing::TestWithParam<FixedErrorCase> {};
 
@@ -401,6 +413,23 @@ TEST(Destruction, FreesEveryRecordAndItsGraphic) {
     EXPECT_EQ(alive, 2);
   }
   EXPECT_EQ(alive, 0);
+}
+
+// The look changes through one setter, and a change repaints the whole grid once; setting the look it
+// already has repaints nothing.
+TEST(GridLook, AChangeRepaintsTheGridOnce) {
+  TRecordingGrid grid;
+  grid.ChangeLook([](TGridLook& look) {
+    look.Color = clWhite;
+    look.GridLineWidth = 2;
+  });
+  EXPECT_EQ(grid.Look().Color, clWhite);
+  EXPECT_EQ(grid.Look().GridLineWidth, 2);
+  EXPECT_EQ(grid.Log, std::vector<std::string>{"grid"});
+  grid.Log.clear();
+  grid.SetLook(grid.Look());
+  grid.ChangeLook([](TGridLook& look) { look.Color = clWhite; });
+  EXPECT_TRUE(grid.Log.empty());
 }
 
 }  // namespace

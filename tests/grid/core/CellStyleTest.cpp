@@ -6,6 +6,8 @@
 #include "grid/core/CellStyle.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -17,6 +19,8 @@ struct ClassifyCase {
   bool html;
   CellTextKind kind;
 };
+
+void PrintTo(const ClassifyCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class Classify : public testing::TestWithParam<ClassifyCase> {};
 
@@ -36,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ClassifyCase{"{x</b>", true, ctkHTML}, ClassifyCase{"|\\\0A"s, true, ctkWide},
                     ClassifyCase{"|\\\0=\0"s, true, ctkFormula}, ClassifyCase{"|\\\0=\0A"s, true, ctkFormula},
                     ClassifyCase{"|\\\0=A"s, true, ctkWide}, ClassifyCase{"|\\"s, true, ctkWide},
-                    ClassifyCase{"|x</b>", true, ctkHTML}, ClassifyCase{"<"s, true, ctkPlain}));
+                    ClassifyCase{"|x</b>", true, ctkHTML}, ClassifyCase{"<"s, true, ctkPlain}),
+                         orlex::test::CaseName);
 
 constexpr TColor kValueColor = 0x8CF0F9;
 constexpr TColor kDescriptionColor = 0xFDF8C3;
@@ -53,6 +58,8 @@ struct StyleCase {
   int fontSize;
   TGridDrawState stateOut;
 };
+
+void PrintTo(const StyleCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ResolveStyle : public testing::TestWithParam<StyleCase> {};
 
@@ -91,11 +98,11 @@ INSTANTIATE_TEST_SUITE_P(
                   clHighlightText, 10, gdSelected},
         StyleCase{"OutsideAnchorRectangle", [](TCellGridBase& g) { g.SetAnchor(4, 8); }, 5, 7, true, 0,
                   kValueColor, clWindowText, 10, 0},
-        StyleCase{"ShowSelectionOff", [](TCellGridBase& g) { g.ShowSelection = false; }, 2, 5, true, 0,
+        StyleCase{"ShowSelectionOff", [](TCellGridBase& g) { g.ChangeLook([](TGridLook& look) { look.ShowSelection = false; }); }, 2, 5, true, 0,
                   kDescriptionColor, clWindowText, 10, 0},
         StyleCase{"SelectionTextNoneKeepsFont",
                   [](TCellGridBase& g) {
-                    g.SelectionTextColor = clNone;
+                    g.ChangeLook([](TGridLook& look) { look.SelectionTextColor = clNone; });
                     g.GetCellProperties(2, 5)->FontColor = clRed;
                   },
                   2, 5, true, 0, clHighlight, clRed, 10, gdSelected},
@@ -107,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                   3, 2, true, 0, kValueColor, clBlue, 14, 0},
         StyleCase{"RecordlessCellTakesGridColour", [](TCellGridBase& g) { g.SetColumnColor(1, clNone); }, 1, 3,
                   true, 0, clBtnFace, clWindowText, 10, 0},
-        StyleCase{"FooterRowFixed", [](TCellGridBase& g) { g.FixedFooters = 1; }, 1, 20, true, 0, kValueColor,
+        StyleCase{"FooterRowFixed", [](TCellGridBase& g) { g.ChangeLook([](TGridLook& look) { look.FixedFooters = 1; }); }, 1, 20, true, 0, kValueColor,
                   clWindowText, 10, gdFixed},
         StyleCase{"CellColorHook",
                   [](TCellGridBase& g) {
@@ -145,7 +152,7 @@ TEST(ResolveStyle, GradientAndWordWrapComeFromTheRecord) {
 TEST(ResolveAlignment, HorizontalFromRecordVerticalFromGrid) {
   TCellGridBase grid;
   ConfigureSystemGrid(grid);
-  grid.VAlignment = vtaCenter;
+  grid.ChangeLook([](TGridLook& look) { look.VAlignment = vtaCenter; });
   TCellProperties* p = grid.GetCellProperties(1, 1);
   p->Alignment = taRightJustify;
   p->SetVAlignment(vtaBottom);  // not read by painting
@@ -159,8 +166,10 @@ TEST(ResolveAlignment, HorizontalFromRecordVerticalFromGrid) {
 
 TEST(CountsAsFixed, FixedRowsColsFootersRightColsAndHook) {
   TCellGridBase grid;  // 5 x 10, one fixed row and column
-  grid.FixedFooters = 2;
-  grid.FixedRightCols = 1;
+  grid.ChangeLook([](TGridLook& look) {
+    look.FixedFooters = 2;
+    look.FixedRightCols = 1;
+  });
   EXPECT_TRUE(CellCountsAsFixed(grid, 0, 5));
   EXPECT_TRUE(CellCountsAsFixed(grid, 2, 0));
   EXPECT_TRUE(CellCountsAsFixed(grid, 2, 8));

@@ -9,6 +9,8 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -18,6 +20,8 @@ struct TSizeCase {
   std::string text;
   TTextBlockSize expected;
 };
+
+void PrintTo(const TSizeCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class TextBlockSizeTest : public testing::TestWithParam<TSizeCase> {};
 
@@ -73,6 +77,8 @@ struct TValueCase {
   std::string stored;
 };
 
+void PrintTo(const TValueCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class PastedValueTest : public PasteTextBlockTest, public testing::WithParamInterface<TValueCase> {};
 
 TEST_P(PastedValueTest, QuotedMultiLineValuesLoseTheirQuotes) {
@@ -99,7 +105,7 @@ TEST_F(PasteTextBlockTest, WithoutEditingOrClipboardPermissionNothingIsWritten) 
   EXPECT_EQ(grid.Cells(1, 1), "");
 
   // With editing on, fixed and read-only cells are skipped and still counted.
-  grid.Options |= goEditing;
+  grid.ChangeLook([](TGridLook& look) { look.Options |= goEditing; });
   grid.GetCellProperties(2, 1)->ReadOnly = true;
   EXPECT_EQ(grid.PasteTextBlock(1, 0, "h\tx\r\na\tro\tc"), 5);
   EXPECT_EQ(grid.Cells(1, 0), "Value");
@@ -195,7 +201,7 @@ TEST_F(PasteTextBlockTest, SelectionTextJoinsCellsWithTabsAndRowsWithCrLf) {
   rows.SetCurrentCell(2, 1);
   rows.SetAnchor(2, 1);
   EXPECT_EQ(rows.SelectionText(), "");
-  rows.Options |= goRowSelect;
+  rows.ChangeLook([](TGridLook& look) { look.Options |= goRowSelect; });
   EXPECT_EQ(rows.SelectionText(), "d\t\t\t\tv");
 
   // What a drag carries pastes back as the same block.

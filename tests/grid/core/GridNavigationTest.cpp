@@ -6,6 +6,8 @@
 
 #include "grid/core/GridNavigation.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -68,6 +70,8 @@ struct IndexCase {
   int expected;
 };
 
+void PrintTo(const IndexCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class IndexAtTest : public testing::TestWithParam<IndexCase> {};
 
 TEST_P(IndexAtTest, FindsTheCellWhoseFarEdgeLiesBeyondThePoint) {
@@ -104,6 +108,8 @@ struct StartCase {
   int expected;
 };
 
+void PrintTo(const StartCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class StartTest : public testing::TestWithParam<StartCase> {};
 
 TEST_P(StartTest, FixedFromZeroScrolledFromTheTopRow) {
@@ -130,6 +136,8 @@ struct VisibleCase {
   int lastFullyVisible;
 };
 
+void PrintTo(const VisibleCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class LastVisibleTest : public testing::TestWithParam<VisibleCase> {};
 
 TEST_P(LastVisibleTest, PartlyAndFullyVisibleRows) {
@@ -154,6 +162,8 @@ struct IntoViewCase {
   int row;
   int expectedTop;
 };
+
+void PrintTo(const IntoViewCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ScrollIntoViewTest : public testing::TestWithParam<IntoViewCase> {};
 
@@ -197,6 +207,8 @@ struct ScrollCase {
   int zeroHeightRow;  // -1: none
   int expectedTop;
 };
+
+void PrintTo(const ScrollCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ScrollCodeTest : public testing::TestWithParam<ScrollCase> {};
 
@@ -248,6 +260,8 @@ struct KeyCase {
   bool ctrl;
   TNavPosition expected;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class NavigationKeyTest : public testing::TestWithParam<KeyCase> {};
 
@@ -305,6 +319,8 @@ struct WheelCase {
   int expectedZoom;
 };
 
+void PrintTo(const WheelCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class WheelTest : public testing::TestWithParam<WheelCase> {};
 
 TEST_P(WheelTest, OwnStepThenAccumulatedSteps) {
@@ -353,6 +369,8 @@ struct ArmCase {
   TDragArmFacts facts;
   bool arms;
 };
+
+void PrintTo(const ArmCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 TDragArmFacts CurrentCellPress() {
   TDragArmFacts f;

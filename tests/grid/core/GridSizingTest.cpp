@@ -6,6 +6,8 @@
 
 #include "grid/core/GridSizing.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -23,6 +25,8 @@ struct FitCase {
   TFitAllowances allowances;
   std::vector<int> expected;
 };
+
+void PrintTo(const FitCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class FitColumnWidthsTest : public testing::TestWithParam<FitCase> {};
 

@@ -1,5 +1,7 @@
 #include "grid/core/ReadableColor.h"
 
+#include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -31,6 +33,8 @@ struct TCase {
   TColor background;
   TColor drawn;
 };
+
+void PrintTo(const TCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ReadableTextColorTest : public testing::TestWithParam<TCase> {};
 

@@ -72,6 +72,18 @@ INSTANTIATE_TEST_SUITE_P(
                     CostCase{"TabsAndWords", Repeat(u"ab\tcd ", 300000), 300}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A grid paints its cells many times a second, and nearly every cell text fits its line: such a text
+// is measured once, its whole run, which is also the line's width.
+TEST(TextLayoutCost, ATextThatFitsItsLineIsMeasuredOnce) {
+  for (const std::u16string& text : {std::u16string(u"127.1"), std::u16string(u"Bench PID 21"), std::u16string(200, u'x')}) {
+    std::size_t measured = 0;
+    const auto lines = BreakTextLines(text, 7 * 200, kCellFlags, 56, TCountingMeasure{&measured});
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].width, static_cast<int>(text.size()) * 7);
+    EXPECT_EQ(measured, text.size()) << text.size() << " characters";
+  }
+}
+
 TEST(TextLayoutCost, EllipsisOfAHugeSingleLineMeasuresLittleMoreThanWhatShows) {
   const std::u16string text(1000000, u'x');
   std::size_t measured = 0;

@@ -5,6 +5,8 @@
 
 #include "grid/core/TextLayout.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -27,6 +29,8 @@ struct BreakCase {
   unsigned flags;
   std::vector<std::u16string> lines;
 };
+
+void PrintTo(const BreakCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class BreakTextLinesTest : public testing::TestWithParam<BreakCase> {};
 
@@ -86,6 +90,8 @@ struct PlaceCase {
   std::size_t visible;
   int firstTop;
 };
+
+void PrintTo(const PlaceCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PlaceLinesTest : public testing::TestWithParam<PlaceCase> {};
 

@@ -11,6 +11,8 @@
 #include "grid/html/HtmlPictureFile.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace orlex::grid {
 namespace {
 
@@ -25,6 +27,8 @@ struct BoundCase {
   std::string markup;
   int width;
 };
+
+void PrintTo(const BoundCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class HtmlBoundsTest : public testing::TestWithParam<BoundCase> {};
 

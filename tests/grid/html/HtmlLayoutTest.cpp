@@ -7,6 +7,8 @@
 #include "grid/html/HtmlLayout.h"
 #include "tests/grid/html/FakeHtmlCanvas.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace orlex::grid {
 namespace {
 
@@ -34,6 +36,8 @@ struct LayoutCase {
   std::vector<std::string> lines;
   std::string plain;
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class HtmlLayoutTest : public testing::TestWithParam<LayoutCase> {};
 
@@ -97,6 +101,8 @@ struct FontCase {
   TColor color;
 };
 
+void PrintTo(const FontCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class HtmlFontTest : public testing::TestWithParam<FontCase> {};
 
 TEST_P(HtmlFontTest, FontTagSetsSizeAndColour) {
@@ -152,6 +158,8 @@ struct HeightCase {
   int rectHeight;
   std::vector<std::string> lines;
 };
+
+void PrintTo(const HeightCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class HtmlLineFitTest : public testing::TestWithParam<HeightCase> {};
 
@@ -274,6 +282,8 @@ struct HitCase {
   bool hit;
   std::string anchor;
 };
+
+void PrintTo(const HitCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class HtmlHitTest : public testing::TestWithParam<HitCase> {};
 

@@ -4,6 +4,8 @@
 
 #include "grid/html/HtmlMarkup.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace orlex::grid {
 namespace {
 
@@ -12,6 +14,8 @@ struct StripCase {
   std::string markup;
   std::string plain;
 };
+
+void PrintTo(const StripCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class StripHTMLTextTest : public testing::TestWithParam<StripCase> {};
 
@@ -33,6 +37,8 @@ struct ColorCase {
   bool body;
   std::optional<TColor> color;
 };
+
+void PrintTo(const ColorCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ParseHTMLColorTest : public testing::TestWithParam<ColorCase> {};
 

@@ -14,6 +14,8 @@
 #include "platform/ole/ClipboardFormats.h"
 #include "platform/ole/GlobalMemory.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex;
@@ -86,6 +88,8 @@ struct TForeignCase {
   QList<QUrl> urls;   // empty: no text/uri-list
   std::vector<std::string> delivered;
 };
+
+void PrintTo(const TForeignCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ForeignDragTest : public testing::TestWithParam<TForeignCase> {};
 

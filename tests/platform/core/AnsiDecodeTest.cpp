@@ -1,5 +1,7 @@
 #include "platform/AnsiDecode.h"
 
+#include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +13,8 @@ struct NamesCase {
   const char* b;
   bool equal;
 };
+
+void PrintTo(const NamesCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class AnsiNames : public testing::TestWithParam<NamesCase> {};
 
@@ -32,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // × and ÷ are not a letter pair; nor are ß and ÿ
                     NamesCase{"\xD7", "\xF7", false}, NamesCase{"\xDF", "\xFF", false},
                     // Letters outside Windows-1252 keep their case
-                    NamesCase{"\xD0\x96", "\xD0\xB6", false}));
+                    NamesCase{"\xD0\x96", "\xD0\xB6", false}),
+                         orlex::test::CaseName);
 
 TEST(AnsiDecode, InvalidUtf8BytesReadAsWindows1252) {
   std::u32string read;

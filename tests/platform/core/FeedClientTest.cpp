@@ -15,6 +15,8 @@
 #include "tests/support/FakeFeedDisplay.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using orlex::TFeedClient;
@@ -159,6 +161,7 @@ TEST_P(QuoteFeedField, QuotesAndDoublesInnerQuotes) {
 INSTANTIATE_TEST_SUITE_P(Cases, QuoteFeedField,
                          testing::Values(QuoteCase{"Engine Speed", "\"Engine Speed\""}, QuoteCase{"", "\"\""},
                                          QuoteCase{"Oil \"hot\"; 1,5", "\"Oil \"\"hot\"\"; 1,5\""},
-                                         QuoteCase{"\"", "\"\"\"\""}));
+                                         QuoteCase{"\"", "\"\"\"\""}),
+                         orlex::test::CaseName);
 
 }  // namespace

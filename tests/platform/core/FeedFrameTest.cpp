@@ -1,5 +1,7 @@
 #include "platform/FeedFrame.h"
 
+#include "tests/support/ParamPrinting.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -143,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, FeedPayloadText,
                          testing::Values(TextCase{"k1,1500;", "k1,1500;"},
                                          TextCase{std::string("k1,1500;\0", 9), "k1,1500;"},
                                          TextCase{std::string("ab\0cd\0", 6), "ab"},
-                                         TextCase{std::string("\0ab", 3), ""}, TextCase{"", ""}));
+                                         TextCase{std::string("\0ab", 3), ""}, TextCase{"", ""}),
+                         orlex::test::CaseName);
 
 TEST(FeedFrameEncoding, HeaderAndReplyBytesAreLittleEndian) {
   EXPECT_EQ(Frame(0x466, 0x01020304, "ab"), std::string("\x66\x04\0\0\x04\x03\x02\x01\x02\0\0\0ab", 14));

@@ -10,6 +10,8 @@
 
 #include "tests/support/TempDir.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 struct PathCase {
@@ -35,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PathCase{nullptr, "/run/user/1000/", "/run/user/1000/orlexgauges.sock"},
                     PathCase{nullptr, "", "/tmp/orlexgauges-1000/orlexgauges.sock"},
                     PathCase{nullptr, "relative/dir", "/tmp/orlexgauges-1000/orlexgauges.sock"},
-                    PathCase{nullptr, nullptr, "/tmp/orlexgauges-1000/orlexgauges.sock"}));
+                    PathCase{nullptr, nullptr, "/tmp/orlexgauges-1000/orlexgauges.sock"}),
+                         orlex::test::CaseName);
 
 enum class TSetup { Missing, Private, OpenToOthers, ReadableByOthers, Symlink, RegularFile, OtherOwner };
 

@@ -4,6 +4,8 @@
 
 #include "tests/support/LocaleGuard.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 struct FloatCase {
@@ -33,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FloatCase{"C.UTF-8", " -3 ", true, -3}, FloatCase{"C.UTF-8", "1e3", true, 1000},
                     FloatCase{"C.UTF-8", "", false, 0}, FloatCase{"C.UTF-8", "inf", false, 0},
                     FloatCase{"C.UTF-8", "nan", false, 0}, FloatCase{"C.UTF-8", "0x10", false, 0},
-                    FloatCase{"C.UTF-8", "1,500", false, 0}, FloatCase{"C.UTF-8", "-", false, 0}));
+                    FloatCase{"C.UTF-8", "1,500", false, 0}, FloatCase{"C.UTF-8", "-", false, 0}),
+                         orlex::test::CaseName);
 
 TEST(LocaleFormat, GeneralFormatWithLocaleSeparator) {
   {

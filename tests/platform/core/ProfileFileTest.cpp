@@ -18,6 +18,8 @@
 
 #include "tests/support/LocaleGuard.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -58,6 +60,8 @@ struct ReadCase {
   std::optional<std::string> expected;
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
+
 class ProfileRead : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(ProfileRead, MatchesNamesWithoutCaseAndTrimsValues) {
@@ -96,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"PID_rpm", "Ypos", std::nullopt}, ReadCase{"other", "XPOS", "4"},
                     ReadCase{"Other", "Ypos", "7"}, ReadCase{"Missing", "Xpos", std::nullopt},
                     ReadCase{"PID_rp", "Xpos", std::nullopt}, ReadCase{"\xC3\xA9LAN", "K", "accented"},
-                    ReadCase{"\xE9lan", "k", "accented"}));  // "élan" in UTF-8, and in Windows-1252
+                    ReadCase{"\xE9lan", "k", "accented"}),
+                         orlex::test::CaseName);  // "élan" in UTF-8, and in Windows-1252
 
 TEST(ProfileRead, ValuesAreCutTo2047Characters) {
   TTempDir dir;
@@ -141,6 +146,8 @@ struct IntCase {
   const char* text;
   int expected;  // kDefault when the text does not convert
 };
+
+void PrintTo(const IntCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 constexpr int kDefault = -77;
 
 class ProfileInteger : public testing::TestWithParam<IntCase> {};
@@ -161,13 +168,16 @@ INSTANTIATE_TEST_SUITE_P(
                     IntCase{"$123456789", kDefault}, IntCase{"2147483647", INT_MAX},
                     IntCase{"-2147483648", INT_MIN}, IntCase{"2147483648", kDefault}, IntCase{"1.5", kDefault},
                     IntCase{"12abc", kDefault}, IntCase{"", kDefault}, IntCase{"-", kDefault},
-                    IntCase{"$", kDefault}, IntCase{"0xg", kDefault}));
+                    IntCase{"$", kDefault}, IntCase{"0xg", kDefault}),
+                         orlex::test::CaseName);
 
 struct BoolCase {
   const char* line;  // the key line, or "" for none
   bool defaultValue;
   bool expected;
 };
+
+void PrintTo(const BoolCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ProfileBool : public testing::TestWithParam<BoolCase> {};
 
@@ -183,13 +193,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProfileBool,
                          testing::Values(BoolCase{"CEnabled=1", false, true}, BoolCase{"CEnabled=0", true, false},
                                          BoolCase{"CEnabled=-3", false, true}, BoolCase{"CEnabled=$0", true, false},
                                          BoolCase{"CEnabled=yes", false, false}, BoolCase{"CEnabled=yes", true, true},
-                                         BoolCase{"", false, false}, BoolCase{"", true, true}));
+                                         BoolCase{"", false, false}, BoolCase{"", true, true}),
+                         orlex::test::CaseName);
 
 struct FloatCase {
   const char* locale;
   const char* value;
   double expected;
 };
+
+void PrintTo(const FloatCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ProfileFloat : public testing::TestWithParam<FloatCase> {};
 
@@ -207,7 +220,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProfileFloat,
                          testing::Values(FloatCase{"C.UTF-8", "12.5", 12.5}, FloatCase{"C.UTF-8", "12,5", -1.0},
                                          FloatCase{"de_DE.UTF-8", "12,5", 12.5},
                                          FloatCase{"de_DE.UTF-8", "12.5", -1.0}, FloatCase{"C.UTF-8", "", -1.0},
-                                         FloatCase{"C.UTF-8", "-3", -3.0}, FloatCase{"C.UTF-8", "abc", -1.0}));
+                                         FloatCase{"C.UTF-8", "-3", -3.0}, FloatCase{"C.UTF-8", "abc", -1.0}),
+                         orlex::test::CaseName);
 
 // ---- writing ----
 
@@ -291,6 +305,12 @@ TEST(ProfileWrite, NamesAndValuesThatWouldBreakTheLineAreRefused) {
 // A failed save must leave the old file whole and no temporary file behind.
 enum class Failure { ReadOnlyDirectory, FileSizeLimit };
 
+const char* FailureName(Failure failure) {
+  return failure == Failure::ReadOnlyDirectory ? "ReadOnlyDirectory" : "FileSizeLimit";
+}
+
+void PrintTo(Failure failure, std::ostream* os) { *os << FailureName(failure); }
+
 class ProfileCommitFailure : public testing::TestWithParam<Failure> {};
 
 TEST_P(ProfileCommitFailure, LeavesTheOldFileIntact) {
@@ -338,7 +358,8 @@ TEST_P(ProfileCommitFailure, LeavesTheOldFileIntact) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProfileCommitFailure,
-                         testing::Values(Failure::ReadOnlyDirectory, Failure::FileSizeLimit));
+                         testing::Values(Failure::ReadOnlyDirectory, Failure::FileSizeLimit),
+                         [](const auto& info) { return std::string(FailureName(info.param)); });
 
 TEST(ProfileWrite, CommitReplacesTheFileAndKeepsItsPermissions) {
   TTempDir dir;

@@ -4,6 +4,8 @@
 
 #include "platform/ScreenUnits.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using orlex::PixelsToPoints;
 using orlex::PointsToPixels;
 
@@ -17,6 +19,8 @@ struct PixelCase {
   int maxPixels;
   int expected;
 };
+
+void PrintTo(const PixelCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class PointsToPixelsTest : public testing::TestWithParam<PixelCase> {};
 

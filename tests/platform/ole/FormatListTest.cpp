@@ -6,6 +6,8 @@
 #include "platform/ole/ClipboardFormats.h"
 #include "platform/ole/FormatList.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex;
@@ -37,6 +39,8 @@ struct TConversionCase {
   std::string bytes;
   std::u16string wide;
 };
+
+void PrintTo(const TConversionCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class AnsiUtf16Test : public testing::TestWithParam<TConversionCase> {};
 

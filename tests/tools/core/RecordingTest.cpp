@@ -11,6 +11,8 @@
 
 #include "platform/FeedFrame.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex::recording;
@@ -129,6 +131,8 @@ struct TRefusal {
   size_t eventsKept;
   const char* message;
 };
+
+void PrintTo(const TRefusal& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 std::string WithHeader(const std::string& records) {
   std::string out;

@@ -12,6 +12,8 @@
 
 #include "platform/FeedFrame.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex::recording;
@@ -34,6 +36,8 @@ struct TPlanCase {
   TReplayWindow window;
   std::vector<std::pair<size_t, uint64_t>> steps;  // exchange, due
 };
+
+void PrintTo(const TPlanCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ReplayPlan : public testing::TestWithParam<TPlanCase> {};
 

@@ -8,6 +8,8 @@
 #include "grid/core/CellGridBase.h"
 #include "grid/transfer/core/CellRange.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace orlex::grid {
 namespace {
 
@@ -29,6 +31,8 @@ struct TScrollCase {
   int leftCol, topRow, col, row, clientY, tick, fixedRows;
   TDropScroll expected;
 };
+
+void PrintTo(const TScrollCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class DropAutoScrollTest : public testing::TestWithParam<TScrollCase> {};
 
@@ -64,6 +68,8 @@ struct TVerdictCase {
   TDropVerdictFacts facts;
   bool expected;
 };
+
+void PrintTo(const TVerdictCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class GridDropVerdictTest : public testing::TestWithParam<TVerdictCase> {};
 

@@ -9,6 +9,8 @@
 #include "grid/transfer/core/TransferFormats.h"
 #include "platform/ole/DragDropLoop.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex;
@@ -35,6 +37,8 @@ struct TContinueCase {
   HRESULT expected;
   std::vector<std::string> log;
 };
+
+void PrintTo(const TContinueCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class QueryContinueDragTest : public testing::TestWithParam<TContinueCase> {};
 

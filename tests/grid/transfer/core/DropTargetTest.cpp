@@ -9,6 +9,8 @@
 #include "tests/grid/transfer/FakeDataObject.h"
 #include "grid/transfer/core/TransferFormats.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex;
@@ -128,6 +130,8 @@ struct TEffectCase {
   DWORD allowed;
   DWORD expected;
 };
+
+void PrintTo(const TEffectCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class EffectRuleTest : public testing::TestWithParam<TEffectCase> {};
 

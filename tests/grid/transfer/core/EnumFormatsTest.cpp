@@ -8,6 +8,8 @@
 #include "tests/grid/transfer/FakeDataObject.h"
 #include "grid/transfer/core/TransferFormats.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex;
@@ -37,6 +39,8 @@ struct TDropFilesCase {
   std::string block;
   std::vector<std::string> expected;
 };
+
+void PrintTo(const TDropFilesCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class ReadDropFilesTest : public testing::TestWithParam<TDropFilesCase> {};
 

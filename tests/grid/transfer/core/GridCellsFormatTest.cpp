@@ -11,6 +11,8 @@
 #include "grid/transfer/core/GridClipboard.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -164,6 +166,8 @@ struct TDamageCase {
   const char* name;
   std::string bytes;
 };
+
+void PrintTo(const TDamageCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class DamagedBlockTest : public GridCellsFormatTest, public testing::WithParamInterface<TDamageCase> {};
 

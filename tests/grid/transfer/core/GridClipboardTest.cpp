@@ -10,6 +10,8 @@
 #include "grid/core/CellGridBase.h"
 #include "tests/grid/core/SystemGrid.h"
 
+#include "tests/support/ParamPrinting.h"
+
 using namespace orlex::grid;
 
 namespace {
@@ -19,7 +21,7 @@ class ClipboardGridTest : public testing::Test {
  protected:
   void SetUp() override {
     ConfigureSystemGrid(grid);
-    grid.Options |= goEditing;
+    grid.ChangeLook([](TGridLook& look) { look.Options |= goEditing; });
   }
   TCellGridBase grid;
   const TGridSizeAccess noSizes;
@@ -34,6 +36,8 @@ struct TCopyCase {
   bool htmlTags;
   std::string expected;
 };
+
+void PrintTo(const TCopyCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class CopiedTextTest : public ClipboardGridTest, public testing::WithParamInterface<TCopyCase> {};
 
@@ -126,7 +130,7 @@ TEST_F(ClipboardGridTest, CutEmptiesTextsAndKeepsRecordsUnlessTheOwnFormatIsOn) 
       grid.GetCellProperties(col, 1)->SetBrushColor(0x00FF00);
     }
   };
-  grid.Options &= ~goEditing;
+  grid.ChangeLook([](TGridLook& look) { look.Options &= ~goEditing; });
   grid.Navigation.AllowClipboardAlways = true;
   fill();
   ClipCutClear(grid, {1, 1, 2, 1});
@@ -199,7 +203,7 @@ TEST_F(ClipboardGridTest, PasteStartsAtTheSelectionsTopLeft) {
   grid.SetFixedCols(1);
   grid.SetCurrentCell(3, 4);
   grid.SetAnchor(3, 4);
-  grid.Options |= goRowSelect;
+  grid.ChangeLook([](TGridLook& look) { look.Options |= goRowSelect; });
   ClipPasteCell(grid, col, row);
   EXPECT_EQ(std::make_pair(col, row), std::make_pair(1, 4));
 }

@@ -8,6 +8,8 @@
 #include "grid/transfer/core/TransferFormats.h"
 #include "platform/ole/GlobalMemory.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex;
@@ -50,6 +52,8 @@ struct TQueryCase {
   FORMATETC format;
   HRESULT expected;
 };
+
+void PrintTo(const TQueryCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 // Formats are looked up at run time (registered identifiers), so the table holds placeholders.
 constexpr CLIPFORMAT kRtf = 0xFFF0;

@@ -7,6 +7,8 @@
 #include "grid/transfer/core/TransferFormats.h"
 #include "platform/ole/ClipboardFormats.h"
 
+#include "tests/support/ParamPrinting.h"
+
 namespace {
 
 using namespace orlex;
@@ -17,6 +19,8 @@ struct TNameCase {
   std::string registered;
   std::string encoded;
 };
+
+void PrintTo(const TNameCase& c, std::ostream* os) { orlex::test::PrintFields(c, os); }
 
 class MimeNameTest : public testing::TestWithParam<TNameCase> {};
 
