@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "app/FontColorDialog.h"
 #include "app/KeyboardContextMenu.h"
@@ -54,6 +55,45 @@ void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
   palette.setColor(role, color);
   widget->setPalette(palette);
 }
+
+// A new desktop theme: a window with colours of its own hears of it only from the application. Every
+// event of the application passes the application's filters, so the PID windows share one filter
+// rather than each adding its own.
+class TThemeWatcher : public QObject {
+ public:
+  static void Add(TPidWnd* window) {
+    if (instance_ == nullptr) {
+      instance_ = new TThemeWatcher;
+      QCoreApplication::instance()->installEventFilter(instance_);
+    }
+    instance_->windows_.push_back(window);
+  }
+
+  static void Remove(TPidWnd* window) {
+    if (instance_ == nullptr) return;
+    std::vector<TPidWnd*>& windows = instance_->windows_;
+    windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
+    if (windows.empty()) {
+      delete instance_;  // its destruction takes it off the application's filters
+      instance_ = nullptr;
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange) {
+      const std::vector<TPidWnd*> windows = windows_;  // a copy: a recolour may run other code
+      for (TPidWnd* window : windows) window->ApplyThemeColors();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  static TThemeWatcher* instance_;
+  std::vector<TPidWnd*> windows_;
+};
+
+TThemeWatcher* TThemeWatcher::instance_ = nullptr;
 
 }  // namespace
 
@@ -113,7 +153,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
   SetThreshhold1->setObjectName("SetThreshhold1");
   EnableChecking1->setObjectName("EnableChecking1");
   orlex::app::AddKeyboardContextMenu(this);
-  QCoreApplication::instance()->installEventFilter(this);
+  TThemeWatcher::Add(this);
 
   ColorBox = new QColorDialog(this);
   ColorBox->setObjectName("ColorBox");
@@ -125,7 +165,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
   fontbox->SetCurrentFont(TahomaPixels(kFormFontPixels));
 }
 
-TPidWnd::~TPidWnd() = default;
+TPidWnd::~TPidWnd() { TThemeWatcher::Remove(this); }
 
 void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
   setWindowTitle(orlex::AnsiToDisplay(title));
@@ -173,8 +213,8 @@ void TPidWnd::UpdateValue(const std::string& text) {
   double number = 0.0;
   if (!orlex::TextToFloat(text, number)) return;
   const int wanted = number > threshold_ ? badColor_ : goodColor_;
-  // A new palette propagates through every child; most values leave the colour as it was.
-  if (wanted != backgroundColor_ || ResolveColor(wanted) != BackgroundColor()) SetBackground(wanted);
+  // Colours are resolved when they or the theme change, so most values cost the text alone.
+  if (wanted != backgroundColor_) SetBackground(wanted);
 }
 
 void TPidWnd::ShowPidWindow() { show(); }
@@ -270,14 +310,10 @@ bool TPidWnd::event(QEvent* event) {
   return result;
 }
 
-bool TPidWnd::eventFilter(QObject* watched, QEvent* event) {
-  // A new desktop theme: a window with colours of its own hears of it only from the application.
-  // Theme colours are looked up again and the text kept readable on the face.
-  if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange) {
-    SetRole(this, QPalette::Window, ResolveColor(backgroundColor_));
-    ApplyTextColor();
-  }
-  return QWidget::eventFilter(watched, event);
+// Theme colours are looked up again and the text kept readable on the face.
+void TPidWnd::ApplyThemeColors() {
+  SetRole(this, QPalette::Window, ResolveColor(backgroundColor_));
+  ApplyTextColor();
 }
 
 void TPidWnd::resizeEvent(QResizeEvent* event) {

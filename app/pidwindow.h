@@ -68,6 +68,9 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void SetOuterWidth(int width);
   void SetOuterHeight(int height);
 
+  // The application's palette changed: background and text are looked up again against it.
+  void ApplyThemeColors();
+
   // Menu handlers.
   void HideAll1Click();
   void SetGoodColor1Click();
@@ -92,7 +95,6 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void resizeEvent(QResizeEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   bool event(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Runs ColorBox; the chosen colour value, or false when cancelled or when the window went away

@@ -199,6 +199,36 @@ TEST(PidWindow, CheckingWithNoColoursEverSetTurnsBlack) {
   EXPECT_EQ(window.BackgroundColor(), QColor(Qt::black));
 }
 
+// Colours are resolved once per change, so a theme change must reach every window itself: hidden
+// ones too, and values that follow must not bring the old theme's colours back.
+TEST(PidWindow, ThemeChangeRecoloursHiddenWindowsAndLaterValuesKeepIt) {
+  TPaletteGuard palette;
+  const int captionText = orlex::grid::ColorToInt(orlex::grid::clCaptionText);
+  const int windowText = orlex::grid::ColorToInt(orlex::grid::clWindowText);
+  TPidWnd checking(nullptr);
+  checking.Setup("x", "--", -1, -1, nullptr, 100.0, captionText, 0x0000FF, true, 15, windowText, "Arial", -1, -1);
+  checking.UpdateValue("1");
+  TPidWnd idle(nullptr);
+  ASSERT_EQ(checking.BackgroundColor(), QColor(10, 20, 30));
+
+  QPalette light = QApplication::palette();
+  light.setColor(QPalette::HighlightedText, QColor(250, 250, 240));
+  light.setColor(QPalette::WindowText, QColor(0, 0, 90));
+  QApplication::setPalette(light);
+  for (TPidWnd* window : {&checking, &idle}) {
+    EXPECT_EQ(window->BackgroundColor(), QColor(250, 250, 240));
+    EXPECT_EQ(window->value->palette().color(QPalette::WindowText), QColor(0, 0, 90));
+    EXPECT_EQ(window->ptitle->palette().color(QPalette::WindowText), QColor(0, 0, 90));
+  }
+  checking.UpdateValue("2");
+  EXPECT_EQ(checking.BackgroundColor(), QColor(250, 250, 240));
+  checking.UpdateValue("500");
+  EXPECT_EQ(checking.BackgroundColor(), QColor(255, 0, 0));
+  checking.UpdateValue("3");
+  EXPECT_EQ(checking.BackgroundColor(), QColor(250, 250, 240));
+  EXPECT_EQ(checking.value->palette().color(QPalette::WindowText), QColor(0, 0, 90));
+}
+
 // ---- Setup ----
 
 TEST(PidWindow, SetupAppliesEverythingAndNegativeGeometryLeavesItAlone) {
