@@ -11,20 +11,9 @@ feed=$(realpath "$1")
 display=$2
 packets=$3
 shift 3
-dir=$(mktemp -d /tmp/orlex-intake-bench-XXXXXX)
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  rm -rf "$dir"
-}
-trap cleanup EXIT
-
-Xvfb ":$display" -noreset -screen 0 1280x1024x24 >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display" LC_ALL=C.UTF-8
+source "$(dirname "$0")/lib.sh"
+bench_start intake-bench "$display"
 unset QT_QPA_PLATFORM
-for ((i = 0; i < 50; i++)); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 # User + system CPU of process $1, in clock ticks.

@@ -11,19 +11,8 @@ other=${2:--}
 display=${3:-98}
 rate=${4:-50}
 seconds=${5:-10}
-dir=$(mktemp -d /tmp/orlex-steady-bench-XXXXXX)
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  rm -rf "$dir"
-}
-trap cleanup EXIT
-
-Xvfb ":$display" -noreset -screen 0 1280x1024x24 >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display" LC_ALL=C.UTF-8
-for ((i = 0; i < 50; i++)); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/lib.sh"
+bench_start steady-bench "$display"
 feed=$build/tools/orlex-feed
 
 run() {
