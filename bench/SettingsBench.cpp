@@ -75,6 +75,13 @@ void AddOtherSections(const std::string& path, std::size_t bytes) {
   }
 }
 
+// The file the reads run against: the table's own 60 sections and state.range(0) bytes of other keys'.
+void WriteBenchFile(benchmark::State& state, const TSettingsFile& file, const TFullTable& full) {
+  file.SaveSettings(full.grid, full.table);
+  AddOtherSections(file.Path(), static_cast<std::size_t>(state.range(0)));
+  state.counters["file_bytes"] = static_cast<double>(fs::file_size(file.Path()));
+}
+
 // Every read an INIT packet of 80 PIDs makes: each PID's window settings and slot.
 void InitReads(const TSettingsSource& source, const TFullTable& full) {
   for (int n = 1; n <= TPidTable::kSlots; ++n) {
@@ -93,9 +100,7 @@ void BM_InitReads(benchmark::State& state) {
   TFullTable full;
   const std::string path = TempSettingsPath();
   TSettingsFile file(path);
-  file.SaveSettings(full.grid, full.table);
-  AddOtherSections(path, static_cast<std::size_t>(state.range(0)));
-  state.counters["file_bytes"] = static_cast<double>(fs::file_size(path));
+  WriteBenchFile(state, file, full);
   // As at the start of a session: the file was written a while ago.
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   for (auto _ : state) {
@@ -112,9 +117,7 @@ void BM_InitReadsJustWritten(benchmark::State& state) {
   TFullTable full;
   const std::string path = TempSettingsPath();
   TSettingsFile file(path);
-  file.SaveSettings(full.grid, full.table);
-  AddOtherSections(path, static_cast<std::size_t>(state.range(0)));
-  state.counters["file_bytes"] = static_cast<double>(fs::file_size(path));
+  WriteBenchFile(state, file, full);
   std::ifstream in(path, std::ios::binary);
   const std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   for (auto _ : state) {

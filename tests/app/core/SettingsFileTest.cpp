@@ -41,6 +41,16 @@ std::string ReadRaw(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The file's section headers in order, run together: "[rpm][ect]".
+std::string SectionNames(const std::string& contents) {
+  std::string sections;
+  std::istringstream lines(contents);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.front() == '[') sections += line.substr(0, line.find(']') + 1);
+  }
+  return sections;
+}
+
 void WriteRaw(const std::string& path, const std::string& contents) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << contents;
@@ -124,12 +134,7 @@ class SettingsSaveSelection : public SettingsFileTest, public testing::WithParam
 TEST_P(SettingsSaveSelection, WritesOneSectionPerSlottedPid) {
   for (const PidSpec& pid : GetParam().pids) AddPid(pid.id, pid.key, pid.description, pid.col, pid.row);
   TSettingsFile(path_).SaveSettings(grid_, table_);
-  std::string sections;
-  std::istringstream lines(ReadRaw(path_));
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && line.front() == '[') sections += line.substr(0, line.find(']') + 1);
-  }
-  EXPECT_EQ(sections, GetParam().sections);
+  EXPECT_EQ(SectionNames(ReadRaw(path_)), GetParam().sections);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -208,12 +213,7 @@ TEST_P(SettingsSaveKeeping, KeepsOnlySectionsOfOtherKeys) {
   WriteRaw(path_, old);
   for (const PidSpec& pid : GetParam().pids) AddPid(pid.id, pid.key, pid.description, pid.col, pid.row);
   TSettingsFile(path_).SaveSettings(grid_, table_);
-  std::string sections;
-  std::istringstream lines(ReadRaw(path_));
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && line.front() == '[') sections += line.substr(0, line.find(']') + 1);
-  }
-  EXPECT_EQ(sections, GetParam().sections);
+  EXPECT_EQ(SectionNames(ReadRaw(path_)), GetParam().sections);
 }
 
 INSTANTIATE_TEST_SUITE_P(
