@@ -198,15 +198,6 @@ HRESULT TMimeDataObject::GetData(const FORMATETC* format, STGMEDIUM* medium) {
   return S_OK;
 }
 
-HRESULT TMimeDataObject::GetDataHere(const FORMATETC*, STGMEDIUM*) { return DV_E_FORMATETC; }
-
-HRESULT TMimeDataObject::GetCanonicalFormatEtc(const FORMATETC*, FORMATETC* out) {
-  if (out) out->ptd = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT TMimeDataObject::SetData(const FORMATETC*, STGMEDIUM*, bool) { return DV_E_FORMATETC; }
-
 HRESULT TMimeDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** enumerator) {
   if (enumerator == nullptr) return E_POINTER;
   *enumerator = nullptr;
@@ -218,13 +209,6 @@ HRESULT TMimeDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** enumera
   list->AddRef();
   *enumerator = list;
   return S_OK;
-}
-
-HRESULT TMimeDataObject::DAdvise(const FORMATETC*, DWORD, IAdviseSink*, DWORD*) { return OLE_E_ADVISENOTSUPPORTED; }
-HRESULT TMimeDataObject::DUnadvise(DWORD) { return OLE_E_ADVISENOTSUPPORTED; }
-HRESULT TMimeDataObject::EnumDAdvise(IEnumSTATDATA** enumerator) {
-  if (enumerator) *enumerator = nullptr;
-  return OLE_E_ADVISENOTSUPPORTED;
 }
 
 }  // namespace orlex::grid

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ole/ComObject.h"
+#include "platform/ole/ReadOnlyDataObject.h"
 
 namespace orlex::grid {
 
@@ -43,19 +43,13 @@ class TOleMimeData : public QMimeData {
 // files of a text/uri-list and the URL format for its other URLs (with their text as CF_TEXT when the
 // drag has no text/plain), and every application/x-orlexgauges- type as its registered name. Data is
 // read from the QMimeData when asked for; once the QMimeData is gone nothing can be read.
-class TMimeDataObject final : public TComObject<IDataObject> {
+class TMimeDataObject final : public TReadOnlyDataObject {
  public:
   explicit TMimeDataObject(const QMimeData* mime);
 
   HRESULT GetData(const FORMATETC* format, STGMEDIUM* medium) override;
-  HRESULT GetDataHere(const FORMATETC* format, STGMEDIUM* medium) override;
   HRESULT QueryGetData(const FORMATETC* format) override;
-  HRESULT GetCanonicalFormatEtc(const FORMATETC* in, FORMATETC* out) override;
-  HRESULT SetData(const FORMATETC* format, STGMEDIUM* medium, bool release) override;
   HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** enumerator) override;
-  HRESULT DAdvise(const FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* connection) override;
-  HRESULT DUnadvise(DWORD connection) override;
-  HRESULT EnumDAdvise(IEnumSTATDATA** enumerator) override;
 
   const std::vector<CLIPFORMAT>& Formats() const { return formats_; }
 

@@ -73,15 +73,6 @@ HRESULT TSourceDataObject::GetData(const FORMATETC* format, STGMEDIUM* medium) {
   return S_OK;
 }
 
-HRESULT TSourceDataObject::GetDataHere(const FORMATETC*, STGMEDIUM*) { return DV_E_FORMATETC; }
-
-HRESULT TSourceDataObject::GetCanonicalFormatEtc(const FORMATETC*, FORMATETC* out) {
-  if (out) out->ptd = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT TSourceDataObject::SetData(const FORMATETC*, STGMEDIUM*, bool) { return DV_E_FORMATETC; }
-
 HRESULT TSourceDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** enumerator) {
   if (enumerator == nullptr) return E_POINTER;
   *enumerator = nullptr;
@@ -91,13 +82,6 @@ HRESULT TSourceDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** enume
   list->AddRef();
   *enumerator = list;
   return S_OK;
-}
-
-HRESULT TSourceDataObject::DAdvise(const FORMATETC*, DWORD, IAdviseSink*, DWORD*) { return OLE_E_ADVISENOTSUPPORTED; }
-HRESULT TSourceDataObject::DUnadvise(DWORD) { return OLE_E_ADVISENOTSUPPORTED; }
-HRESULT TSourceDataObject::EnumDAdvise(IEnumSTATDATA** enumerator) {
-  if (enumerator) *enumerator = nullptr;
-  return OLE_E_ADVISENOTSUPPORTED;
 }
 
 CLIPFORMAT TSourceEnumFormatEtc::FormatAt(std::int32_t index) const {

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ole/ComObject.h"
+#include "platform/ole/ReadOnlyDataObject.h"
 
 namespace orlex::grid {
 
-class TSourceDataObject final : public TComObject<IDataObject> {
+class TSourceDataObject final : public TReadOnlyDataObject {
  public:
   // Registers the transfer formats, so that a drag started before any drop target has looked at
   // one still offers them under their process-wide identifiers.
@@ -28,14 +28,8 @@ class TSourceDataObject final : public TComObject<IDataObject> {
   // UTF-16 with its NUL, the column as a 32-bit little-endian value. DV_E_FORMATETC for a format
   // QueryGetData refuses or a block that cannot be allocated.
   HRESULT GetData(const FORMATETC* format, STGMEDIUM* medium) override;
-  HRESULT GetDataHere(const FORMATETC* format, STGMEDIUM* medium) override;
-  HRESULT GetCanonicalFormatEtc(const FORMATETC* in, FORMATETC* out) override;
-  HRESULT SetData(const FORMATETC* format, STGMEDIUM* medium, bool release) override;
   // DATADIR_GET: a new TSourceEnumFormatEtc (with the column entry for a column drag).
   HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** enumerator) override;
-  HRESULT DAdvise(const FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* connection) override;
-  HRESULT DUnadvise(DWORD connection) override;
-  HRESULT EnumDAdvise(IEnumSTATDATA** enumerator) override;
 };
 
 // Lists CF_TEXT, CF_UNICODETEXT, rich text and, with HasColumn, the grid column, each as
