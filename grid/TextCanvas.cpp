@@ -34,7 +34,7 @@ QFont MakeFont(const std::string& name, int points, TFontStyles style) {
 constexpr std::size_t kWidthCacheLimit = 4096;
 
 int MeasuredWidth(TCanvasFont& font, std::u16string_view run) {
-  const auto found = font.widths.find(std::u16string(run));
+  const auto found = font.widths.find(run);
   if (found != font.widths.end()) return found->second;
   if (font.widths.size() >= kWidthCacheLimit) font.widths.clear();
   const int width = font.metrics.horizontalAdvance(RawString(run));

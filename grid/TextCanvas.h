@@ -10,9 +10,11 @@
 #include <QRect>
 #include <QString>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 
@@ -33,7 +35,12 @@ struct TCanvasFont {
   std::array<qreal, 95> asciiAdvance{};
   // Widths of runs measured in this font: the texts of a grid are drawn again and again, most of them
   // unchanged. Emptied when it grows large, so new texts cannot grow it without bound.
-  std::unordered_map<std::u16string, int> widths;
+  // Looked up by view, so a hit copies nothing.
+  struct TRunHash {
+    using is_transparent = void;
+    std::size_t operator()(std::u16string_view run) const { return std::hash<std::u16string_view>{}(run); }
+  };
+  std::unordered_map<std::u16string, int, TRunHash, std::equal_to<>> widths;
 
   explicit TCanvasFont(const QFont& f);
 };
