@@ -128,6 +128,9 @@ void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
     }
   }
 
+  // One byte per PID, 1 where its number is the slot's, read back eight at a time; bytes past the
+  // table's count are never written and stay 0.
+  std::array<unsigned char, TPidTable::kSlots> equal{};
   for (int c : kSlotColumns) {
     if (c + 1 >= grid.ColCount()) break;
     for (int r = 1; r < grid.RowCount(); ++r) {
@@ -135,10 +138,8 @@ void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
       // No PID's number lies outside 32 bits.
       if (tag < std::numeric_limits<std::int32_t>::min() || tag > std::numeric_limits<std::int32_t>::max()) continue;
       const auto wanted = static_cast<std::int32_t>(tag);
-      // One byte per PID, 1 where its number is the slot's, read back eight at a time.
-      std::array<unsigned char, TPidTable::kSlots> equal{};
       for (int i = 0; i < count; ++i) equal[i] = ids[i] == wanted ? 1 : 0;
-      for (std::size_t word = 0; word < equal.size(); word += 8) {
+      for (std::size_t word = 0; word < static_cast<std::size_t>(count); word += 8) {
         std::uint64_t bytes = 0;
         std::memcpy(&bytes, equal.data() + word, sizeof bytes);
         for (; bytes != 0; bytes = WithoutFirstSetByte(bytes)) {
