@@ -6,7 +6,6 @@
 #include <QTextDocument>
 #include <QResizeEvent>
 #include <QShowEvent>
-#include <QTextDocument>
 
 #include "platform/AnsiText.h"
 
