@@ -1,10 +1,8 @@
 #include "app/core/SlotLayout.h"
 
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -12,17 +10,55 @@ namespace orlex::app {
 
 namespace {
 
-// A word read from eight bytes of 0 or 1: the position in memory of the first byte that is 1, and the
-// word with that byte made 0. Memory order is table order, whichever end of the word it starts at.
-int FirstSetByte(std::uint64_t bytes) {
-  if constexpr (std::endian::native == std::endian::little) return std::countr_zero(bytes) / 8;
-  return std::countl_zero(bytes) / 8;
-}
+// The table's PIDs by number, for one refresh: every slot asks for the PIDs carrying its tag, and a
+// small open-addressing table answers in a step or two instead of comparing the tag with every PID.
+// PIDs sharing a number are chained in table order.
+class TPidsById {
+ public:
+  explicit TPidsById(const TPidTable& table) {
+    first_.fill(kNone);
+    for (int n = 1; n <= table.PidCount && n <= TPidTable::kSlots; ++n) {
+      PidRecord* pid = table.Record(n);
+      if (pid == nullptr) continue;
+      const auto i = static_cast<std::int8_t>(count_++);
+      pids_[i] = pid;
+      next_[i] = kNone;
+      std::size_t bucket = Bucket(pid->ID);
+      while (first_[bucket] != kNone && ids_[bucket] != pid->ID) bucket = (bucket + 1) & kMask;
+      if (first_[bucket] == kNone) {
+        ids_[bucket] = pid->ID;
+        first_[bucket] = i;
+      } else {
+        next_[last_[bucket]] = i;
+      }
+      last_[bucket] = i;
+    }
+  }
 
-std::uint64_t WithoutFirstSetByte(std::uint64_t bytes) {
-  if constexpr (std::endian::native == std::endian::little) return bytes & (bytes - 1);
-  return bytes & ~(std::uint64_t{1} << (63 - std::countl_zero(bytes)));
-}
+  // Calls fn for every PID whose number is `id`, in table order.
+  template <typename Fn>
+  void ForEach(std::int32_t id, Fn fn) const {
+    std::size_t bucket = Bucket(id);
+    while (first_[bucket] != kNone && ids_[bucket] != id) bucket = (bucket + 1) & kMask;
+    for (std::int8_t i = first_[bucket]; i != kNone; i = next_[i]) fn(*pids_[i]);
+  }
+
+ private:
+  static constexpr std::int8_t kNone = -1;
+  // At most 80 numbers in 256 buckets: probes stay short and one bucket is always empty.
+  static constexpr std::size_t kBuckets = 256;
+  static constexpr std::size_t kMask = kBuckets - 1;
+  static std::size_t Bucket(std::int32_t id) {
+    return static_cast<std::size_t>((static_cast<std::uint32_t>(id) * 0x9E3779B1u) >> 24) & kMask;
+  }
+
+  std::array<std::int32_t, kBuckets> ids_;
+  std::array<std::int8_t, kBuckets> first_;
+  std::array<std::int8_t, kBuckets> last_;
+  std::array<std::int8_t, TPidTable::kSlots> next_;
+  std::array<PidRecord*, TPidTable::kSlots> pids_;
+  int count_ = 0;
+};
 
 }  // namespace
 
@@ -116,40 +152,19 @@ void PlaceUnplacedPids(grid::TCellGridBase& grid, TPidTable& table,
 }
 
 void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
-  // The table's records once, in order, and their numbers side by side: every slot is compared with
-  // every PID on every packet, so the comparisons run over one small array, without branches first.
-  std::array<PidRecord*, TPidTable::kSlots> pids{};
-  std::array<std::int32_t, TPidTable::kSlots> ids{};
-  int count = 0;
-  for (int n = 1; n <= table.PidCount && n <= TPidTable::kSlots; ++n) {
-    if (PidRecord* pid = table.Record(n)) {
-      pids[count] = pid;
-      ids[count++] = pid->ID;
-    }
-  }
-
-  // One byte per PID, 1 where its number is the slot's, read back eight at a time; bytes past the
-  // table's count are never written and stay 0.
-  std::array<unsigned char, TPidTable::kSlots> equal{};
+  // Every slot is matched with the table's PIDs on every packet: the PIDs are indexed by number once.
+  const TPidsById pidsById(table);
   for (int c : kSlotColumns) {
     if (c + 1 >= grid.ColCount()) break;
     for (int r = 1; r < grid.RowCount(); ++r) {
       const std::intptr_t tag = grid.Objects(c, r);
       // No PID's number lies outside 32 bits.
       if (tag < std::numeric_limits<std::int32_t>::min() || tag > std::numeric_limits<std::int32_t>::max()) continue;
-      const auto wanted = static_cast<std::int32_t>(tag);
-      for (int i = 0; i < count; ++i) equal[i] = ids[i] == wanted ? 1 : 0;
-      for (std::size_t word = 0; word < static_cast<std::size_t>(count); word += 8) {
-        std::uint64_t bytes = 0;
-        std::memcpy(&bytes, equal.data() + word, sizeof bytes);
-        for (; bytes != 0; bytes = WithoutFirstSetByte(bytes)) {
-          const std::size_t i = word + static_cast<std::size_t>(FirstSetByte(bytes));
-          PidRecord* pid = pids[i];
-          if (pid->Window) pid->Window->UpdateValue(pid->Value);
-          grid.SetCells(c, r, pid->Description);
-          grid.SetCells(c + 1, r, pid->Value);
-        }
-      }
+      pidsById.ForEach(static_cast<std::int32_t>(tag), [&](PidRecord& pid) {
+        if (pid.Window) pid.Window->UpdateValue(pid.Value);
+        grid.SetCells(c, r, pid.Description);
+        grid.SetCells(c + 1, r, pid.Value);
+      });
     }
   }
 }
