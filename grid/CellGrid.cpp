@@ -1,6 +1,7 @@
 #include "grid/CellGrid.h"
 #include "grid/transfer/GridOleObjects.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEvent>
 #include <QMouseEvent>
@@ -30,6 +31,39 @@ class TGridScrollBarStyle : public QProxyStyle {
   }
 };
 
+// The cells' rectangles, given row by row and left to right, as one region. In that order they are
+// already the bands a region keeps (top to bottom, left to right, one height per band) once
+// neighbours in a row are joined, so the region takes them at once rather than joining them one by
+// one; anything out of that order (overlapping rows, say) is joined the slow way.
+QRegion CellsRegion(std::vector<QRect>& rects) {
+  std::size_t kept = 0;
+  for (const QRect& rect : rects) {
+    QRect& last = rects[kept == 0 ? 0 : kept - 1];
+    if (kept > 0 && rect.top() == last.top() && rect.height() == last.height() && rect.left() >= last.left() &&
+        rect.left() <= last.right() + 1) {
+      last.setRight(std::max(last.right(), rect.right()));
+    } else {
+      rects[kept++] = rect;
+    }
+  }
+  rects.resize(kept);
+  bool banded = true;
+  for (std::size_t i = 1; i < rects.size() && banded; ++i) {
+    const QRect& a = rects[i - 1];
+    const QRect& b = rects[i];
+    banded = b.top() == a.top() ? b.height() == a.height() && b.left() > a.right() + 1 : b.top() > a.bottom();
+  }
+  QRegion region;
+  if (banded) {
+    region.setRects(rects.data(), static_cast<int>(rects.size()));
+  } else {
+    for (const QRect& rect : rects) region += rect;
+  }
+  return region;
+}
+
+constexpr std::size_t kKeptFlushRects = 4096;
+
 }  // namespace
 
 TCellGrid::TCellGrid(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -53,6 +87,11 @@ TCellGrid::TCellGrid(QWidget* parent) : QAbstractScrollArea(parent) {
 
   flushTimer_.setSingleShot(true);
   connect(&flushTimer_, &QTimer::timeout, this, [this] { FlushRepaints(); });
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread())) {
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+      if (flushBeforeWait_) FlushRepaints();
+    });
+  }
   InitNavigation();
   InitTransfer();
 }
@@ -127,38 +166,47 @@ void TCellGrid::InvalidateRect(const QRect& rect) {
 }
 
 void TCellGrid::ScheduleFlush() {
-  if (updateLock_ > 0 || flushTimer_.isActive() || (dirty_.isEmpty() && dirtyCells_.empty())) return;
+  if (updateLock_ > 0 || flushTimer_.isActive() || (dirty_.isEmpty() && dirtyCells_.Empty())) return;
   const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kMinPaintIntervalMs;
-  flushTimer_.start(static_cast<int>(std::max<qint64>(0, kMinPaintIntervalMs - since)));
+  const qint64 delay = std::max<qint64>(0, kMinPaintIntervalMs - since);
+  flushTimer_.start(static_cast<int>(delay));
+  flushBeforeWait_ = delay == 0;
 }
 
 void TCellGrid::FlushRepaints() {
   flushTimer_.stop();
-  if (updateLock_ > 0 || (dirty_.isEmpty() && dirtyCells_.empty())) return;
-  if (isVisible()) {
+  flushBeforeWait_ = false;
+  if (updateLock_ > 0 || (dirty_.isEmpty() && dirtyCells_.Empty())) return;
+  if (isVisible() && !dirtyCells_.Empty()) {
     const QRect visible = viewport()->rect();
-    for (const std::uint64_t key : dirtyCells_) {
-      const QRect cell = CellRect(static_cast<int>(key & 0xFFFFFFFFu), static_cast<int>(key >> 32));
-      if (!cell.isEmpty()) dirty_ += cell.intersected(visible);
+    flushRects_.clear();
+    for (const std::uint64_t key : dirtyCells_.Cells()) {
+      const QRect cell = CellRect(TDirtyCells::Col(key), TDirtyCells::Row(key)).intersected(visible);
+      if (!cell.isEmpty()) flushRects_.push_back(cell);
     }
-    if (!dirty_.isEmpty()) viewport()->update(dirty_);
+    const QRegion cells = CellsRegion(flushRects_);
+    if (dirty_.isEmpty()) dirty_ = cells;
+    else dirty_ += cells;
+    if (flushRects_.capacity() > kKeptFlushRects) std::vector<QRect>().swap(flushRects_);
   }
+  if (isVisible() && !dirty_.isEmpty()) viewport()->update(dirty_);
   dirty_ = QRegion();
-  dirtyCells_.clear();
-  for (const std::uint64_t key : accessibleDirty_) {
-    orlex::grid::NotifyAccessibleTextChanged(*this, static_cast<int>(key & 0xFFFFFFFFu), static_cast<int>(key >> 32));
+  dirtyCells_.Clear();
+  if (!accessibleDirty_.Empty()) {
+    for (const std::uint64_t key : accessibleDirty_.Cells()) {
+      orlex::grid::NotifyAccessibleTextChanged(*this, TDirtyCells::Col(key), TDirtyCells::Row(key));
+    }
+    accessibleDirty_.Clear();
   }
-  accessibleDirty_.clear();
   sinceFlush_.restart();
 }
 
 void TCellGrid::RepaintCell(int col, int row) {
   if (!isVisible() || col < 0 || row < 0) return;
-  const std::uint64_t key = (std::uint64_t(std::uint32_t(row)) << 32) | std::uint32_t(col);
-  dirtyCells_.insert(key);
+  dirtyCells_.Add(col, row);
   // Announced with the paint, so a value that changes a thousand times a second is read out at most
   // at the screen's rate; nothing is kept while no assistive technology listens.
-  if (orlex::grid::AccessibilityListening()) accessibleDirty_.insert(key);
+  if (orlex::grid::AccessibilityListening()) accessibleDirty_.Add(col, row);
   ScheduleFlush();
 }
 
@@ -187,6 +235,7 @@ void TCellGrid::RepaintGrid() {
 void TCellGrid::BeginUpdate() {
   ++updateLock_;
   flushTimer_.stop();
+  flushBeforeWait_ = false;
 }
 
 void TCellGrid::EndUpdate() {

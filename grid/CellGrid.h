@@ -17,12 +17,12 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "grid/core/CellGridBase.h"
 #include "grid/core/CellStyle.h"
+#include "grid/core/DirtyCells.h"
 #include "grid/transfer/core/DragDropSettings.h"
 #include "grid/DropArrows.h"
 #include "grid/core/GridNavigation.h"
@@ -395,12 +395,16 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   std::pair<int, int> htmlControlDown_{-1, -1};  // cell whose inline control the left button holds
 
   QRegion dirty_;
-  // Cells waiting to be repainted, as (row << 32 | col): a value written many times between two
-  // paint passes costs one set look-up each time, and its rectangle is found once, at the flush.
-  std::unordered_set<std::uint64_t> dirtyCells_;
+  // Cells waiting to be repainted: a value written many times between two paint passes costs an
+  // append each time, and its rectangle is found once, at the flush.
+  TDirtyCells dirtyCells_;
   // Cells to announce to assistive technology at the next flush; filled only while one listens.
-  std::unordered_set<std::uint64_t> accessibleDirty_;
+  TDirtyCells accessibleDirty_;
+  std::vector<QRect> flushRects_;  // the rectangles of one flush, kept for the next
   QTimer flushTimer_;
+  // A flush is due now: it runs before the event loop next waits, in the same pass as the work that
+  // asked for it (the timer, started as well, is the fallback for loops that never wait).
+  bool flushBeforeWait_ = false;
   QElapsedTimer sinceFlush_;
   std::uint64_t paintPassNumber_ = 0;
   int cellsInPass_ = 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -7,6 +8,7 @@
 #include <QTest>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "grid/CellGrid.h"
@@ -296,6 +298,55 @@ TEST_F(CellGridSizingTest, APassRepaintsTheWrittenCellsOnly) {
   EXPECT_TRUE(regions.painted.contains(grid.CellRect(3, 4)));
   EXPECT_FALSE(regions.painted.intersects(grid.CellRect(1, 3)));
   EXPECT_FALSE(regions.painted.intersects(grid.CellRect(2, 2)));
+}
+
+// The pass's region is exactly the written cells, neighbours in a row joined, rows apart kept apart.
+TEST_F(CellGridSizingTest, APassRegionIsExactlyTheWrittenCells) {
+  struct TPaintRegions : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  } regions;
+  grid.resize(600, 400);
+  grid.show();
+  QApplication::processEvents();
+  QTest::qWait(40);
+  grid.viewport()->installEventFilter(&regions);
+  const std::vector<std::pair<int, int>> written{{3, 2}, {1, 2}, {2, 2}, {4, 3}, {1, 3}, {0, 5}, {5, 19}};
+  QRegion expected;
+  for (const auto& [col, row] : written) {
+    grid.SetCells(col, row, "w");
+    expected += grid.CellRect(col, row).intersected(grid.viewport()->rect());
+  }
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  grid.viewport()->removeEventFilter(&regions);
+  EXPECT_EQ(regions.painted, expected);
+}
+
+// A repaint that is due goes out before the event loop next waits, not one loop pass later; one that
+// is not due yet still waits for its 17 ms.
+TEST_F(CellGridSizingTest, ADueRepaintIsFlushedBeforeTheLoopWaits) {
+  grid.show();
+  QApplication::processEvents();
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  QTest::qWait(30);
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  const std::uint64_t before = grid.PaintPassNumber();
+  grid.SetCells(1, 2, "due");
+  emit dispatcher->aboutToBlock();
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(grid.PaintPassNumber(), before + 1);
+
+  grid.SetCells(1, 3, "early");
+  emit dispatcher->aboutToBlock();
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(grid.PaintPassNumber(), before + 1) << "within 17 ms of the last pass";
+  QTest::qWait(40);
+  EXPECT_EQ(grid.PaintPassNumber(), before + 2);
 }
 
 TEST_F(CellGridSizingTest, OwnerResizeCallsTheHandlerAndSwallowsItsFailure) {
