@@ -354,6 +354,10 @@ void TFeedServer::Serve(const TConnectionPtr& connection) {
       Park(keep);  // served when a running handler returns
       return;
     }
+    if (request.payload.capacity() == 0 && !spareTexts_.empty()) {
+      request.payload = std::move(spareTexts_.back());  // its room takes the next payload
+      spareTexts_.pop_back();
+    }
     if (!keep->decoder.Next(request)) break;
     Recount(*keep);
     keep->busy = true;
@@ -398,7 +402,13 @@ void TFeedServer::Serve(const TConnectionPtr& connection) {
       // What handling an exceptional request took goes back to the system, not only to the heap.
       std::string().swap(text);
       ReturnFreeMemory();
+    } else if (text.capacity() <= kReadChunk && spareTexts_.size() < kMaxNesting) {
+      // An ordinary payload's room serves the next one, so a steady Feed costs no allocation.
+      spareTexts_.push_back(std::move(text));
     }
+  }
+  if (request.payload.capacity() != 0 && spareTexts_.size() < kMaxNesting) {
+    spareTexts_.push_back(std::move(request.payload));  // taken for a request that was not complete yet
   }
   if (keep->closed || keep->busy) {
     return;

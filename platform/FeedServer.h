@@ -114,6 +114,7 @@ class TFeedServer : public QObject {
   uint64_t accepted_ = 0;
   int depth_ = 0;
   int deepest_ = 0;
+  std::vector<std::string> spareTexts_;  // the room of payloads handled, for the next ones
   std::vector<char> readBuffer_;  // on the heap: handlers nest, and each level would carry it
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // expires when the server is destroyed
 };

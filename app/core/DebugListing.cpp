@@ -7,15 +7,25 @@ namespace orlex::app {
 TDebugListing::TDebugListing(std::size_t maxLines, std::size_t maxBytes)
     : maxLines_(maxLines == 0 ? 1 : maxLines), maxBytes_(maxBytes) {}
 
-void TDebugListing::Append(std::string line) {
-  bytes_ += line.size();
-  lines_.push_back(std::move(line));
-  ++total_;
+namespace {
+// A dropped line's room is reused only when it is of the size lines usually have: the room of one
+// huge packet must not stay behind in a small line.
+constexpr std::size_t kReusedCapacity = 64 * 1024;
+}  // namespace
+
+void TDebugListing::Append(std::string_view line) {
   // The newest line always stays, however long it is.
-  while (lines_.size() > maxLines_ || (bytes_ > maxBytes_ && lines_.size() > 1)) {
+  std::string room;
+  while (!lines_.empty() && (lines_.size() >= maxLines_ || bytes_ + line.size() > maxBytes_)) {
     bytes_ -= lines_.front().size();
+    room = std::move(lines_.front());
     lines_.pop_front();
   }
+  if (room.capacity() > kReusedCapacity) std::string().swap(room);
+  room.assign(line);
+  bytes_ += room.size();
+  lines_.push_back(std::move(room));
+  ++total_;
 }
 
 TDebugListing::TUpdate TDebugListing::Since(std::uint64_t shownUpTo) const {

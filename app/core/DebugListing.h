@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orlex::app {
@@ -22,7 +23,9 @@ class TDebugListing {
 
   explicit TDebugListing(std::size_t maxLines = kMaxLines, std::size_t maxBytes = kMaxBytes);
 
-  void Append(std::string line);
+  // Stores a copy of the line. Once the listing is full, the dropped line's room takes the new one,
+  // so a session at its bounds appends without allocating.
+  void Append(std::string_view line);
 
   std::size_t LineCount() const { return lines_.size(); }
   const std::string& Line(std::size_t index) const { return lines_[index]; }  // 0 is the oldest kept

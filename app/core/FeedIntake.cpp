@@ -53,6 +53,29 @@ void ReleaseLargeFieldList(TPidTable& table) {
 
 int HandleCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const std::string& text);
 
+// The table's room for one packet text while it is handled: a steady Feed's packets cost no allocation;
+// the room an exceptional packet took goes once it has been handled.
+constexpr std::size_t kPacketTextKeptCapacity = 64 * 1024;
+
+class TPacketText {
+ public:
+  explicit TPacketText(TPidTable& table) : table_(table) {
+    if (table_.PacketTexts.size() == table_.PacketTextsInUse) table_.PacketTexts.emplace_back();
+    text_ = &table_.PacketTexts[table_.PacketTextsInUse++];
+  }
+  ~TPacketText() {
+    --table_.PacketTextsInUse;
+    if (text_->capacity() > kPacketTextKeptCapacity) std::string().swap(*text_);
+  }
+  TPacketText(const TPacketText&) = delete;
+  TPacketText& operator=(const TPacketText&) = delete;
+  std::string& Text() { return *text_; }
+
+ private:
+  TPidTable& table_;
+  std::string* text_;
+};
+
 }  // namespace
 
 int WMCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const std::string& text) {
@@ -66,7 +89,9 @@ namespace {
 int HandleCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const std::string& text) {
   // A copy of the text: handlers below may let other messages run, whose transport may reuse the
   // caller's buffer.
-  const std::string packet(TrimText(std::string_view(text).substr(0, text.find('\0'))));
+  TPacketText room(table);
+  std::string& packet = room.Text();
+  packet.assign(TrimText(std::string_view(text).substr(0, text.find('\0'))));
   host.DebugListing(packet);
   host.DebugListing("--");
 

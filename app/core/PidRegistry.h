@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,6 +58,10 @@ class TPidTable {
   // What a save may be taken from: a table built to its end by the last INIT packet.
   bool Saveable() const { return InitDone && InitsInProgress == 0 && !Ending; }
   std::vector<std::string> FieldList;  // reused by every packet
+  // Room for the texts of the packets being handled, one per level (a packet can be handled inside
+  // another's status line), reused packet after packet; references stay valid as levels are added.
+  std::deque<std::string> PacketTexts;
+  std::size_t PacketTextsInUse = 0;
 
  private:
   struct TKeyHash {
