@@ -168,6 +168,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
 TPidWnd::~TPidWnd() { TThemeWatcher::Remove(this); }
 
 void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
+  ApplyPendingCheck();
   setWindowTitle(orlex::AnsiToDisplay(title));
   ptitle->setText(orlex::AnsiToDisplay(title));
   value->setAccessibleName(title.empty() ? QStringLiteral("value") : orlex::AnsiToDisplay(title));
@@ -179,6 +180,7 @@ void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
 void TPidWnd::Setup(const std::string& title, const std::string& valueText, int top, int left, QWidget* mainWindow,
                     double threshold, int goodColor, int badColor, bool checkingEnabled, int fontSize, int fontColor,
                     const std::string& fontName, int width, int height) {
+  ApplyPendingCheck();  // the value that came before is judged by the colours it came under
   SetTexts(title, valueText);
   mainWindow_ = mainWindow;
   threshold_ = threshold;
@@ -205,16 +207,35 @@ void TPidWnd::UpdateValue(const std::string& text) {
   if (isVisible()) {
     value->setText(orlex::AnsiToDisplay(text));
     orlex::app::NotifyPidValueChanged(value);
-  } else {
-    pendingValue_ = text;
-    valuePending_ = true;
+    if (checkingEnabled_) CheckValue(text);
+    return;
   }
-  if (!checkingEnabled_) return;
+  // Hidden: the text is kept, and its background worked out only when someone looks. A value that is
+  // certainly a number decides the background alone; any other may leave the one before it standing,
+  // so that one is worked out first.
+  if (checkPending_ && checkingEnabled_ && !orlex::IsPlainDecimal(text)) ApplyPendingCheck();
+  pendingValue_ = text;
+  valuePending_ = true;
+  checkPending_ = checkingEnabled_;
+}
+
+void TPidWnd::CheckValue(const std::string& text) {
   double number = 0.0;
   if (!orlex::TextToFloat(text, number)) return;
   const int wanted = number > threshold_ ? badColor_ : goodColor_;
   // Colours are resolved when they or the theme change, so most values cost the text alone.
   if (wanted != backgroundColor_) SetBackground(wanted);
+}
+
+void TPidWnd::ApplyPendingCheck() {
+  if (!checkPending_) return;
+  checkPending_ = false;
+  CheckValue(pendingValue_);
+}
+
+void TPidWnd::SetCheckingEnabled(bool enabled) {
+  ApplyPendingCheck();
+  checkingEnabled_ = enabled;
 }
 
 void TPidWnd::ShowPidWindow() { show(); }
@@ -240,7 +261,17 @@ TPidWindowSettings TPidWnd::CurrentSettings() const {
   return settings;
 }
 
-QColor TPidWnd::BackgroundColor() const { return palette().color(QPalette::Window); }
+QColor TPidWnd::BackgroundColor() const {
+  // What the window will show: a value kept while hidden counts, though it is worked out only later.
+  if (checkPending_) {
+    double number = 0.0;
+    if (orlex::TextToFloat(pendingValue_, number)) {
+      const int wanted = number > threshold_ ? badColor_ : goodColor_;
+      if (wanted != backgroundColor_) return ResolveColor(wanted);
+    }
+  }
+  return palette().color(QPalette::Window);
+}
 
 QString TPidWnd::ValueText() const {
   return valuePending_ ? orlex::AnsiToDisplay(pendingValue_) : value->text();
@@ -304,7 +335,10 @@ void TPidWnd::ApplyPendingOuterSize() {
 
 bool TPidWnd::event(QEvent* event) {
   // Before the window reaches the screen, so it never appears with a stale value.
-  if (event->type() == QEvent::Show) ApplyPendingValue();
+  if (event->type() == QEvent::Show) {
+    ApplyPendingCheck();
+    ApplyPendingValue();
+  }
   const bool result = QWidget::event(event);
   if (event->type() == QEvent::Move || event->type() == QEvent::Show) ApplyPendingOuterSize();
   return result;
@@ -312,6 +346,7 @@ bool TPidWnd::event(QEvent* event) {
 
 // Theme colours are looked up again and the text kept readable on the face.
 void TPidWnd::ApplyThemeColors() {
+  ApplyPendingCheck();
   SetRole(this, QPalette::Window, ResolveColor(backgroundColor_));
   ApplyTextColor();
 }
@@ -366,16 +401,19 @@ bool TPidWnd::ChooseColor(int& colorValue) {
 }
 
 void TPidWnd::SetGoodColor1Click() {
+  ApplyPendingCheck();
   int color = 0;
   if (ChooseColor(color)) goodColor_ = color;
 }
 
 void TPidWnd::SetBadColor1Click() {
+  ApplyPendingCheck();
   int color = 0;
   if (ChooseColor(color)) badColor_ = color;
 }
 
 void TPidWnd::SetFontSize1Click() {
+  ApplyPendingCheck();
   QPointer<TPidWnd> self(this);
   QFont current = value->font();
   current.setPointSize(FontPoints(current));  // the dialog speaks points
@@ -396,6 +434,7 @@ void TPidWnd::SetFontSize1Click() {
 }
 
 void TPidWnd::SetThreshhold1Click() {
+  ApplyPendingCheck();
   QPointer<TPidWnd> self(this);
   bool ok = false;
   const QString answer = QInputDialog::getText(this, "Threshhold", "Value", QLineEdit::Normal, "0", &ok);
@@ -412,7 +451,7 @@ void TPidWnd::SetThreshhold1Click() {
 
 void TPidWnd::EnableChecking1Click() {
   // The action toggled its own mark before this runs; the flag follows the mark.
-  checkingEnabled_ = EnableChecking1->isChecked();
+  SetCheckingEnabled(EnableChecking1->isChecked());
 }
 
 }  // namespace orlex::app

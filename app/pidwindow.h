@@ -49,7 +49,7 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void HidePidWindow() override;
   bool PidWindowVisible() const override;
   bool CheckingEnabled() const override { return checkingEnabled_; }
-  void SetCheckingEnabled(bool enabled) override { checkingEnabled_ = enabled; }
+  void SetCheckingEnabled(bool enabled) override;
   TPidWindowSettings CurrentSettings() const override;
 
   QWidget* MainWindow() const { return mainWindow_; }
@@ -106,6 +106,10 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   void ApplyTextColor();
   void ApplyPendingOuterSize();
   void ApplyPendingValue();
+  // The background a value asks for while checking is on; a text that is no number changes nothing.
+  void CheckValue(const std::string& text);
+  // Works out the background of the value kept while hidden, if it still waits for that.
+  void ApplyPendingCheck();
 
   std::function<void()> hideAllRequest_;
   TFrameExtentsSource frameExtents_;
@@ -125,6 +129,9 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   // label takes it when the window is shown.
   std::string pendingValue_;
   bool valuePending_ = false;
+  // The kept value came while checking was on and its background has not been worked out: a hidden
+  // window does that when it is shown or its colours are asked for, not for every value.
+  bool checkPending_ = false;
 };
 
 }  // namespace orlex::app

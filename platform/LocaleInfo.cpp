@@ -76,6 +76,27 @@ bool TextToFloat(const std::string& text, double& value) {
   return true;
 }
 
+bool IsPlainDecimal(std::string_view text) {
+  constexpr std::size_t kMaxDigits = 15;  // always finite, whatever the digits
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  if (text.size() - i > kMaxDigits + 1) return false;
+  const char separator = LocaleDecimalSeparator();
+  std::size_t digits = 0;
+  bool separatorSeen = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      ++digits;
+    } else if (c == separator && !separatorSeen) {
+      separatorSeen = true;
+    } else {
+      return false;
+    }
+  }
+  return digits > 0 && digits <= kMaxDigits;
+}
+
 std::string FloatToText(double value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.15g", value);  // follows LC_NUMERIC, as the locale wants

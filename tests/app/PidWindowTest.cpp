@@ -185,6 +185,54 @@ TEST(PidWindow, HiddenWindowShowsItsLatestValueWhenShown) {
   EXPECT_EQ(window.value->text(), "5");
 }
 
+// A hidden window works out its background only when it is shown; what it shows then must be what a
+// window on show all along shows after the same values and switches.
+struct HiddenCheckCase {
+  const char* name;
+  std::vector<const char*> steps;  // values; "<on>" and "<off>" switch checking as the Feed does
+};
+
+void PrintTo(const HiddenCheckCase& c, std::ostream* os) { *os << c.name; }
+
+class PidWindowHiddenCheck : public testing::TestWithParam<HiddenCheckCase> {};
+
+TEST_P(PidWindowHiddenCheck, ShowsWhatAWindowOnShowAllAlongShows) {
+  TPaletteGuard palette;
+  const int captionText = orlex::grid::ColorToInt(orlex::grid::clCaptionText);
+  const int windowText = orlex::grid::ColorToInt(orlex::grid::clWindowText);
+  QWidget owner;
+  TPidWnd shown(&owner);
+  TPidWnd hidden(&owner);
+  for (TPidWnd* window : {&shown, &hidden}) {
+    window->Setup("RPM", "--", -1, -1, nullptr, 100.0, captionText, 0x0000FF, false, 15, windowText, "Arial", -1, -1);
+  }
+  shown.ShowPidWindow();
+  for (const std::string step : GetParam().steps) {
+    for (TPidWnd* window : {&shown, &hidden}) {
+      if (step == "<on>" || step == "<off>") window->SetCheckingEnabled(step == "<on>");
+      else window->UpdateValue(step);
+    }
+  }
+  EXPECT_EQ(hidden.BackgroundColor(), shown.BackgroundColor()) << "asked for before it is shown";
+  hidden.ShowPidWindow();
+  EXPECT_EQ(hidden.palette().color(QPalette::Window), shown.palette().color(QPalette::Window));
+  EXPECT_EQ(hidden.value->palette().color(QPalette::WindowText), shown.value->palette().color(QPalette::WindowText));
+  EXPECT_EQ(hidden.ptitle->palette().color(QPalette::WindowText), shown.ptitle->palette().color(QPalette::WindowText));
+  EXPECT_EQ(hidden.value->text(), shown.value->text());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PidWindowHiddenCheck,
+    testing::Values(HiddenCheckCase{"plain_numbers", {"<on>", "5", "500", "7"}},
+                    HiddenCheckCase{"the_last_is_no_number", {"<on>", "5", "500", "abc"}},
+                    HiddenCheckCase{"several_no_numbers_after_a_bad_one", {"<on>", "500", "abc", "", "x1"}},
+                    HiddenCheckCase{"numbers_written_otherwise", {"<on>", "500", " 1e0 ", "2e2"}},
+                    HiddenCheckCase{"checking_off_in_between", {"<on>", "500", "<off>", "1"}},
+                    HiddenCheckCase{"checking_on_after_a_bad_value", {"500", "<on>", "abc"}},
+                    HiddenCheckCase{"checking_off_and_on_again", {"<on>", "500", "<off>", "1", "<on>", "-"}},
+                    HiddenCheckCase{"never_checked", {"500", "1"}}),
+    [](const testing::TestParamInfo<HiddenCheckCase>& info) { return std::string(info.param.name); });
+
 TEST(PidWindow, CheckingWithNoColoursEverSetTurnsBlack) {
   TPaletteGuard palette;
   TPidWnd window(nullptr);

@@ -38,6 +38,40 @@ INSTANTIATE_TEST_SUITE_P(
                     FloatCase{"C.UTF-8", "1,500", false, 0}, FloatCase{"C.UTF-8", "-", false, 0}),
                          orlex::test::CaseName);
 
+struct PlainCase {
+  const char* locale;
+  const char* text;
+  bool plain;
+};
+
+void PrintTo(const PlainCase& c, std::ostream* os) { *os << c.locale << " \"" << c.text << "\""; }
+
+class PlainDecimal : public testing::TestWithParam<PlainCase> {};
+
+// A plain decimal is one the conversion certainly reads; anything else is left to the conversion.
+TEST_P(PlainDecimal, IsSaidOnlyOfTextsTheConversionReads) {
+  const PlainCase& c = GetParam();
+  TLocaleGuard guard(c.locale);
+  ASSERT_TRUE(guard.Active()) << c.locale << " is not installed";
+  EXPECT_EQ(orlex::IsPlainDecimal(c.text), c.plain);
+  double value = 0.0;
+  if (c.plain) {
+    EXPECT_TRUE(orlex::TextToFloat(c.text, value));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlainDecimal,
+    testing::Values(PlainCase{"C.UTF-8", "87.5", true}, PlainCase{"C.UTF-8", "-3", true},
+                    PlainCase{"C.UTF-8", "+.5", true}, PlainCase{"C.UTF-8", "5.", true},
+                    PlainCase{"C.UTF-8", "123456789012345", true}, PlainCase{"C.UTF-8", "-12345678901234.5", true},
+                    PlainCase{"C.UTF-8", "1234567890123456", false}, PlainCase{"C.UTF-8", "87,5", false},
+                    PlainCase{"de_DE.UTF-8", "87,5", true}, PlainCase{"de_DE.UTF-8", "87.5", false},
+                    PlainCase{"C.UTF-8", ".", false}, PlainCase{"C.UTF-8", "-", false}, PlainCase{"C.UTF-8", "", false},
+                    PlainCase{"C.UTF-8", "1.2.3", false}, PlainCase{"C.UTF-8", " 3", false},
+                    PlainCase{"C.UTF-8", "1e3", false}, PlainCase{"C.UTF-8", "--1", false}),
+    orlex::test::CaseName);
+
 TEST(LocaleFormat, GeneralFormatWithLocaleSeparator) {
   {
     TLocaleGuard guard("C.UTF-8");
