@@ -154,6 +154,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
   EnableChecking1->setObjectName("EnableChecking1");
   orlex::app::AddKeyboardContextMenu(this);
   TThemeWatcher::Add(this);
+  KeepValuesWhileHidden(true);  // created hidden
 
   ColorBox = new QColorDialog(this);
   ColorBox->setObjectName("ColorBox");
@@ -172,7 +173,7 @@ void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
   setWindowTitle(orlex::AnsiToDisplay(title));
   ptitle->setText(orlex::AnsiToDisplay(title));
   value->setAccessibleName(title.empty() ? QStringLiteral("value") : orlex::AnsiToDisplay(title));
-  valuePending_ = false;
+  valueKept_ = false;
   value->setText(orlex::AnsiToDisplay(valueText));
   orlex::app::NotifyPidValueChanged(value);
 }
@@ -187,6 +188,7 @@ void TPidWnd::Setup(const std::string& title, const std::string& valueText, int 
   goodColor_ = goodColor;
   badColor_ = badColor;
   checkingEnabled_ = checkingEnabled;
+  KeepValuesWhileHidden(!isVisible());
   QFont valueFont = value->font();
   valueFont.setFamily(orlex::AnsiToDisplay(fontName));
   value->setFont(valueFont);
@@ -214,8 +216,8 @@ void TPidWnd::UpdateValue(const std::string& text) {
   // certainly a number decides the background alone; any other may leave the one before it standing,
   // so that one is worked out first.
   if (checkPending_ && checkingEnabled_ && !orlex::IsPlainDecimal(text)) ApplyPendingCheck();
-  pendingValue_ = text;
-  valuePending_ = true;
+  keptValue_ = text;
+  valueKept_ = true;
   checkPending_ = checkingEnabled_;
 }
 
@@ -230,13 +232,17 @@ void TPidWnd::CheckValue(const std::string& text) {
 void TPidWnd::ApplyPendingCheck() {
   if (!checkPending_) return;
   checkPending_ = false;
-  CheckValue(pendingValue_);
+  CheckValue(keptValue_);
 }
 
 void TPidWnd::SetCheckingEnabled(bool enabled) {
   ApplyPendingCheck();
   checkingEnabled_ = enabled;
+  KeepValuesWhileHidden(!isVisible());
 }
+
+// Only a window with nothing to work out for a value lets the refresh keep its values.
+void TPidWnd::KeepValuesWhileHidden(bool hidden) { KeepValuesOnly(hidden && !checkingEnabled_); }
 
 void TPidWnd::ShowPidWindow() { show(); }
 
@@ -265,7 +271,7 @@ QColor TPidWnd::BackgroundColor() const {
   // What the window will show: a value kept while hidden counts, though it is worked out only later.
   if (checkPending_) {
     double number = 0.0;
-    if (orlex::TextToFloat(pendingValue_, number)) {
+    if (orlex::TextToFloat(keptValue_, number)) {
       const int wanted = number > threshold_ ? badColor_ : goodColor_;
       if (wanted != backgroundColor_) return ResolveColor(wanted);
     }
@@ -274,13 +280,13 @@ QColor TPidWnd::BackgroundColor() const {
 }
 
 QString TPidWnd::ValueText() const {
-  return valuePending_ ? orlex::AnsiToDisplay(pendingValue_) : value->text();
+  return valueKept_ ? orlex::AnsiToDisplay(keptValue_) : value->text();
 }
 
 void TPidWnd::ApplyPendingValue() {
-  if (!valuePending_) return;
-  valuePending_ = false;
-  value->setText(orlex::AnsiToDisplay(pendingValue_));
+  if (!valueKept_) return;
+  valueKept_ = false;
+  value->setText(orlex::AnsiToDisplay(keptValue_));
 }
 
 QRect TPidWnd::OuterGeometry() const {
@@ -336,8 +342,11 @@ void TPidWnd::ApplyPendingOuterSize() {
 bool TPidWnd::event(QEvent* event) {
   // Before the window reaches the screen, so it never appears with a stale value.
   if (event->type() == QEvent::Show) {
+    KeepValuesWhileHidden(false);
     ApplyPendingCheck();
     ApplyPendingValue();
+  } else if (event->type() == QEvent::Hide) {
+    KeepValuesWhileHidden(true);
   }
   const bool result = QWidget::event(event);
   if (event->type() == QEvent::Move || event->type() == QEvent::Show) ApplyPendingOuterSize();

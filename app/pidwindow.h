@@ -125,10 +125,9 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   // An outer size asked for while nobody knew the frame's size; applied once the window is framed.
   int pendingOuterWidth_ = -1;
   int pendingOuterHeight_ = -1;
-  // A hidden window keeps its latest value here instead of laying out a label nobody sees; the
-  // label takes it when the window is shown.
-  std::string pendingValue_;
-  bool valuePending_ = false;
+  // A hidden window keeps its latest value (keptValue_) instead of laying out a label nobody sees;
+  // the label takes it when the window is shown. With checking off it lets the refresh keep it.
+  void KeepValuesWhileHidden(bool hidden);
   // The kept value came while checking was on and its background has not been worked out: a hidden
   // window does that when it is shown or its colours are asked for, not for every value.
   bool checkPending_ = false;

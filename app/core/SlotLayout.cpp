@@ -161,7 +161,7 @@ void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
       // No PID's number lies outside 32 bits.
       if (tag < std::numeric_limits<std::int32_t>::min() || tag > std::numeric_limits<std::int32_t>::max()) continue;
       pidsById.ForEach(static_cast<std::int32_t>(tag), [&](PidRecord& pid) {
-        if (pid.Window) pid.Window->UpdateValue(pid.Value);
+        if (pid.Window) pid.Window->TakeValue(pid.Value);
         grid.SetCells(c, r, pid.Description);
         grid.SetCells(c + 1, r, pid.Value);
       });

@@ -183,6 +183,16 @@ TEST(PidWindow, HiddenWindowShowsItsLatestValueWhenShown) {
   window.UpdateValue("5");
   window.ShowPidWindow();
   EXPECT_EQ(window.value->text(), "5");
+
+  // The same through the slot refresh's entry, which a hidden window lets keep its values.
+  window.HidePidWindow();
+  window.TakeValue("6");
+  window.TakeValue("7");
+  EXPECT_EQ(window.ValueText(), "7");
+  window.ShowPidWindow();
+  EXPECT_EQ(window.value->text(), "7");
+  window.TakeValue("8");
+  EXPECT_EQ(window.value->text(), "8");
 }
 
 // A hidden window works out its background only when it is shown; what it shows then must be what a
@@ -210,7 +220,7 @@ TEST_P(PidWindowHiddenCheck, ShowsWhatAWindowOnShowAllAlongShows) {
   for (const std::string step : GetParam().steps) {
     for (TPidWnd* window : {&shown, &hidden}) {
       if (step == "<on>" || step == "<off>") window->SetCheckingEnabled(step == "<on>");
-      else window->UpdateValue(step);
+      else window->TakeValue(step);  // as the slot refresh delivers values
     }
   }
   EXPECT_EQ(hidden.BackgroundColor(), shown.BackgroundColor()) << "asked for before it is shown";
