@@ -173,7 +173,7 @@ void TPidWnd::SetTexts(const std::string& title, const std::string& valueText) {
   setWindowTitle(orlex::AnsiToDisplay(title));
   ptitle->setText(orlex::AnsiToDisplay(title));
   value->setAccessibleName(title.empty() ? QStringLiteral("value") : orlex::AnsiToDisplay(title));
-  valueKept_ = false;
+  Kept().kept = false;
   value->setText(orlex::AnsiToDisplay(valueText));
   orlex::app::NotifyPidValueChanged(value);
 }
@@ -216,8 +216,8 @@ void TPidWnd::UpdateValue(const std::string& text) {
   // certainly a number decides the background alone; any other may leave the one before it standing,
   // so that one is worked out first.
   if (checkPending_ && checkingEnabled_ && !orlex::IsPlainDecimal(text)) ApplyPendingCheck();
-  keptValue_ = text;
-  valueKept_ = true;
+  Kept().value = text;
+  Kept().kept = true;
   checkPending_ = checkingEnabled_;
 }
 
@@ -232,7 +232,7 @@ void TPidWnd::CheckValue(const std::string& text) {
 void TPidWnd::ApplyPendingCheck() {
   if (!checkPending_) return;
   checkPending_ = false;
-  CheckValue(keptValue_);
+  CheckValue(Kept().value);
 }
 
 void TPidWnd::SetCheckingEnabled(bool enabled) {
@@ -242,7 +242,7 @@ void TPidWnd::SetCheckingEnabled(bool enabled) {
 }
 
 // Only a window with nothing to work out for a value lets the refresh keep its values.
-void TPidWnd::KeepValuesWhileHidden(bool hidden) { KeepValuesOnly(hidden && !checkingEnabled_); }
+void TPidWnd::KeepValuesWhileHidden(bool hidden) { Kept().keepsOnly = hidden && !checkingEnabled_; }
 
 void TPidWnd::ShowPidWindow() { show(); }
 
@@ -271,7 +271,7 @@ QColor TPidWnd::BackgroundColor() const {
   // What the window will show: a value kept while hidden counts, though it is worked out only later.
   if (checkPending_) {
     double number = 0.0;
-    if (orlex::TextToFloat(keptValue_, number)) {
+    if (orlex::TextToFloat(Kept().value, number)) {
       const int wanted = number > threshold_ ? badColor_ : goodColor_;
       if (wanted != backgroundColor_) return ResolveColor(wanted);
     }
@@ -280,13 +280,13 @@ QColor TPidWnd::BackgroundColor() const {
 }
 
 QString TPidWnd::ValueText() const {
-  return valueKept_ ? orlex::AnsiToDisplay(keptValue_) : value->text();
+  return Kept().kept ? orlex::AnsiToDisplay(Kept().value) : value->text();
 }
 
 void TPidWnd::ApplyPendingValue() {
-  if (!valueKept_) return;
-  valueKept_ = false;
-  value->setText(orlex::AnsiToDisplay(keptValue_));
+  if (!Kept().kept) return;
+  Kept().kept = false;
+  value->setText(orlex::AnsiToDisplay(Kept().value));
 }
 
 QRect TPidWnd::OuterGeometry() const {

@@ -125,7 +125,7 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   // An outer size asked for while nobody knew the frame's size; applied once the window is framed.
   int pendingOuterWidth_ = -1;
   int pendingOuterHeight_ = -1;
-  // A hidden window keeps its latest value (keptValue_) instead of laying out a label nobody sees;
+  // A hidden window keeps its latest value (Kept()) instead of laying out a label nobody sees;
   // the label takes it when the window is shown. With checking off it lets the refresh keep it.
   void KeepValuesWhileHidden(bool hidden);
   // The kept value came while checking was on and its background has not been worked out: a hidden

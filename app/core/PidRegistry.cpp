@@ -25,6 +25,7 @@ void TPidTable::Put(int n, std::unique_ptr<PidRecord> record) {
   if (n < 1 || n > kSlots) {
     throw std::out_of_range("PID slot out of range");
   }
+  if (record && record->Window) record->Window->KeepValuesIn(record->WindowValue);
   slots_[static_cast<std::size_t>(n)] = std::move(record);
   keyIndexValid_ = false;
 }

@@ -20,6 +20,8 @@ class PidRecord {
   std::string Key;
   std::string Description;
   std::string Value;
+  // Where the window keeps values while it only keeps them; declared before the window, so it outlives it.
+  TKeptValue WindowValue;
   std::unique_ptr<TPidWindowBase> Window;  // destroyed with the record
   bool NeedsPlacement = true;
 };
@@ -32,7 +34,8 @@ class TPidTable {
   // The record in slot n, or nullptr when n lies outside 1 to 80 or the slot is empty. Slots up to
   // PidCount can be empty while an INIT packet is being built: callers check.
   PidRecord* Record(int n) const;
-  void Put(int n, std::unique_ptr<PidRecord> record);  // throws std::out_of_range outside 1 to 80
+  // Throws std::out_of_range outside 1 to 80. The record's window keeps its values in the record.
+  void Put(int n, std::unique_ptr<PidRecord> record);
   // Destroys every record and with it every PID window (slots 1 to 80).
   void Clear();
 

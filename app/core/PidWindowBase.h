@@ -21,21 +21,28 @@ struct TPidWindowSettings {
   std::string FontName = "Arial";
 };
 
+// The latest value of a window that only keeps values for now (hidden, with nothing to work out for
+// them). Its PID record holds it, beside the PID's value, so the slot refresh keeps the value there
+// without a call into the window: a refresh reaches every window on every packet, and a window nobody
+// sees has nothing else to do with it.
+struct TKeptValue {
+  bool keepsOnly = false;  // the window said so; values go into `value` instead of UpdateValue
+  bool kept = false;       // `value` waits for the window to take it
+  std::string value;
+
+  // A value from the slot refresh: true when kept here, false when the window must be given it.
+  bool Keep(const std::string& text) {
+    if (!keepsOnly) return false;
+    value = text;
+    kept = true;
+    return true;
+  }
+};
+
 class TPidWindowBase {
  public:
   virtual ~TPidWindowBase() = default;
 
-  // A value from the slot refresh. While the window only keeps values (it said so: hidden, nothing to
-  // work out), the text is kept here without a call into it: a refresh reaches every window on every
-  // packet, and a window nobody sees has nothing else to do with it.
-  void TakeValue(const std::string& text) {
-    if (keepsValuesOnly_) {
-      keptValue_ = text;
-      valueKept_ = true;
-    } else {
-      UpdateValue(text);
-    }
-  }
   virtual void UpdateValue(const std::string& text) = 0;
   virtual void ShowPidWindow() = 0;
   virtual void HidePidWindow() = 0;
@@ -46,12 +53,24 @@ class TPidWindowBase {
   // Everything the settings file saves of the window.
   virtual TPidWindowSettings CurrentSettings() const = 0;
 
+  // The value as the slot refresh delivers it.
+  void TakeValue(const std::string& text) {
+    if (!kept_->Keep(text)) UpdateValue(text);
+  }
+  // Moves the kept value where the refresh finds it (the PID record, which outlives its window).
+  void KeepValuesIn(TKeptValue& place) {
+    if (&place == kept_) return;
+    place = std::move(*kept_);
+    kept_ = &place;
+  }
+
  protected:
-  void KeepValuesOnly(bool keep) { keepsValuesOnly_ = keep; }
-  bool keepsValuesOnly_ = false;
-  // The latest value kept while hidden, for the window to take when it is shown.
-  bool valueKept_ = false;
-  std::string keptValue_;
+  TKeptValue& Kept() { return *kept_; }
+  const TKeptValue& Kept() const { return *kept_; }
+
+ private:
+  TKeptValue ownKept_;
+  TKeptValue* kept_ = &ownKept_;
 };
 
 }  // namespace orlex::app

@@ -161,7 +161,8 @@ void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
       // No PID's number lies outside 32 bits.
       if (tag < std::numeric_limits<std::int32_t>::min() || tag > std::numeric_limits<std::int32_t>::max()) continue;
       pidsById.ForEach(static_cast<std::int32_t>(tag), [&](PidRecord& pid) {
-        if (pid.Window) pid.Window->TakeValue(pid.Value);
+        // A window that only keeps values has them kept in the record, without being reached.
+        if (pid.Window && !pid.WindowValue.Keep(pid.Value)) pid.Window->UpdateValue(pid.Value);
         grid.SetCells(c, r, pid.Description);
         grid.SetCells(c + 1, r, pid.Value);
       });

@@ -24,6 +24,7 @@
 
 #include "app/core/ExceptionHook.h"
 #include "app/Unit2.h"
+#include "app/pidwindow.h"
 #include "app/debugform.h"
 #include "platform/FeedFrame.h"
 #include "platform/ProcessEnd.h"
@@ -428,6 +429,16 @@ TEST_F(MainWindowTest, InitListsPacketAndFieldsAndBuildsHiddenWindows) {
 
   ASSERT_EQ(form_->FeedMessage(orlex::kMsgCopyData, 1, "k2,87.5;"), 1);
   EXPECT_EQ(form_->Grid().Cells(1, 2), "87.5");
+
+  // Values that come while a window is hidden are kept for it and shown when it appears.
+  auto* window = dynamic_cast<TPidWnd*>(first->Window.get());
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(form_->FeedMessage(orlex::kMsgCopyData, 1, "k1,41;k1,42.5;"), 1);
+  EXPECT_EQ(window->ValueText(), "42.5");
+  form_->ShowPIDWindow1->trigger();
+  EXPECT_EQ(window->value->text(), "42.5");
+  ASSERT_EQ(form_->FeedMessage(orlex::kMsgCopyData, 1, "k1,43;"), 1);
+  EXPECT_EQ(window->value->text(), "43");
 }
 
 // A save that fails while the window closes is logged and keeps the window open; once the file can
