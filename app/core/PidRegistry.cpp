@@ -72,10 +72,10 @@ void TPidTable::RebuildKeyIndex() {
   keyIndex_.clear();
   lastKey_ = nullptr;
   for (int n = 1; n <= kSlots; ++n) {
-    if (const PidRecord* record = Record(n)) {
+    if (PidRecord* record = Record(n)) {
       const auto [it, added] = keyIndex_.try_emplace(record->Key);
       it->second.key = &it->first;
-      it->second.numbers.push_back(n);
+      it->second.slots.emplace_back(n, record);
     }
   }
   keyIndexValid_ = true;
@@ -105,14 +105,11 @@ void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
     return;
   }
   const int last = LastUsedSlot(PidCount);
-  for (int n : found->numbers) {
+  for (const auto& [n, record] : found->slots) {
     if (n > last) {
       break;
     }
-    PidRecord* record = Record(n);
-    if (record != nullptr && record->Key == key) {
-      record->Value = value;
-    }
+    record->Value = value;  // the index holds only records whose key this is
   }
 }
 

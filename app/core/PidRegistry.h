@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "app/core/PidWindowBase.h"
@@ -73,7 +74,9 @@ class TPidTable {
   };
   struct TKeySlots {
     const std::string* key = nullptr;  // the index's own copy
-    std::vector<int> numbers;          // its slots, in table order
+    // Its slots and their records, in table order. Records change only through Put and Clear, which
+    // drop the index, so the records are found here without a look at the table.
+    std::vector<std::pair<int, PidRecord*>> slots;
     // The key that followed this one last time: a Feed sends its keys in the same order packet after
     // packet, so the next key is usually found without hashing it.
     TKeySlots* next = nullptr;
