@@ -75,7 +75,7 @@ void TPidTable::RebuildKeyIndex() {
     if (PidRecord* record = Record(n)) {
       const auto [it, added] = keyIndex_.try_emplace(record->Key);
       it->second.key = &it->first;
-      it->second.slots.emplace_back(n, record);
+      it->second.records.emplace_back(n, record);
     }
   }
   keyIndexValid_ = true;
@@ -105,7 +105,7 @@ void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
     return;
   }
   const int last = LastUsedSlot(PidCount);
-  for (const auto& [n, record] : found->slots) {
+  for (const auto& [n, record] : found->records) {
     if (n > last) {
       break;
     }

@@ -76,7 +76,7 @@ class TPidTable {
     const std::string* key = nullptr;  // the index's own copy
     // Its slots and their records, in table order. Records change only through Put and Clear, which
     // drop the index, so the records are found here without a look at the table.
-    std::vector<std::pair<int, PidRecord*>> slots;
+    std::vector<std::pair<int, PidRecord*>> records;
     // The key that followed this one last time: a Feed sends its keys in the same order packet after
     // packet, so the next key is usually found without hashing it.
     TKeySlots* next = nullptr;
