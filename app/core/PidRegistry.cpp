@@ -69,13 +69,17 @@ void TPidTable::EnableChecking() {
 }
 
 void TPidTable::RebuildKeyIndex() {
+  keys_.clear();
   keyIndex_.clear();
-  lastKey_ = nullptr;
+  lastKey_ = kNoKey;
   for (int n = 1; n <= kSlots; ++n) {
     if (PidRecord* record = Record(n)) {
-      const auto [it, added] = keyIndex_.try_emplace(record->Key);
-      it->second.key = &it->first;
-      it->second.records.emplace_back(n, record);
+      const auto [it, added] = keyIndex_.try_emplace(record->Key, keys_.size());
+      if (added) {
+        keys_.push_back(TKeySlots{record->Key, n, record, {}, kNoKey});
+      } else {
+        keys_[it->second].more.emplace_back(n, record);
+      }
     }
   }
   keyIndexValid_ = true;
@@ -85,17 +89,17 @@ TPidTable::TKeySlots* TPidTable::FindKey(std::string_view key) {
   if (!keyIndexValid_) {
     RebuildKeyIndex();
   }
-  TKeySlots* found = nullptr;
-  if (lastKey_ != nullptr && lastKey_->next != nullptr && *lastKey_->next->key == key) {
-    found = lastKey_->next;
+  std::size_t found = kNoKey;
+  if (lastKey_ != kNoKey && keys_[lastKey_].next != kNoKey && keys_[keys_[lastKey_].next].key == key) {
+    found = keys_[lastKey_].next;
   } else {
     const auto it = keyIndex_.find(key);
     if (it == keyIndex_.end()) return nullptr;  // an unknown key teaches nothing about the order
-    found = &it->second;
-    if (lastKey_ != nullptr) lastKey_->next = found;
+    found = it->second;
+    if (lastKey_ != kNoKey) keys_[lastKey_].next = found;
   }
   lastKey_ = found;
-  return found;
+  return &keys_[found];
 }
 
 // A PID packet updates some 60 keys; an index spares comparing each with every registered key.
@@ -104,12 +108,17 @@ void TPidTable::UpdateValue(std::string_view key, std::string_view value) {
   if (found == nullptr) {
     return;
   }
+  // Only slots up to PidCount count, and the index holds only records whose key this is.
   const int last = LastUsedSlot(PidCount);
-  for (const auto& [n, record] : found->records) {
+  if (found->firstNumber > last) {
+    return;
+  }
+  found->first->Value = value;
+  for (const auto& [n, record] : found->more) {
     if (n > last) {
       break;
     }
-    record->Value = value;  // the index holds only records whose key this is
+    record->Value = value;
   }
 }
 

@@ -72,23 +72,28 @@ class TPidTable {
     using is_transparent = void;
     std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
   };
+  static constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+  // One key of the table. Records change only through Put and Clear, which drop the index, so the
+  // records are found here without a look at the table.
   struct TKeySlots {
-    const std::string* key = nullptr;  // the index's own copy
-    // Its slots and their records, in table order. Records change only through Put and Clear, which
-    // drop the index, so the records are found here without a look at the table.
-    std::vector<std::pair<int, PidRecord*>> records;
+    std::string key;  // the index's own copy
+    int firstNumber = 0;  // the first slot holding the key, in table order, and its record
+    PidRecord* first = nullptr;
+    std::vector<std::pair<int, PidRecord*>> more;  // further slots with the same key, in table order
     // The key that followed this one last time: a Feed sends its keys in the same order packet after
     // packet, so the next key is usually found without hashing it.
-    TKeySlots* next = nullptr;
+    std::size_t next = kNoKey;
   };
   void RebuildKeyIndex();
   TKeySlots* FindKey(std::string_view key);
 
   std::array<std::unique_ptr<PidRecord>, kSlots + 1> slots_{};  // index 0 unused
-  // Key -> slots holding it; rebuilt on the first value update after a change.
-  std::unordered_map<std::string, TKeySlots, TKeyHash, std::equal_to<>> keyIndex_;
+  // The keys side by side in table order (a packet walks them in about that order), and a hash index
+  // of their positions; rebuilt on the first value update after a change.
+  std::vector<TKeySlots> keys_;
+  std::unordered_map<std::string, std::size_t, TKeyHash, std::equal_to<>> keyIndex_;
   bool keyIndexValid_ = false;
-  TKeySlots* lastKey_ = nullptr;  // the key of the previous update
+  std::size_t lastKey_ = kNoKey;  // the key of the previous update
 };
 
 }  // namespace orlex::app
