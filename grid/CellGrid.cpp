@@ -193,10 +193,12 @@ void TCellGrid::FlushRepaints() {
   dirty_ = QRegion();
   dirtyCells_.Clear();
   if (!accessibleDirty_.Empty()) {
-    for (const std::uint64_t key : accessibleDirty_.Cells()) {
+    // A copy: what a listener does on being told may write cells again.
+    const std::vector<std::uint64_t> announced = accessibleDirty_.Cells();
+    accessibleDirty_.Clear();
+    for (const std::uint64_t key : announced) {
       orlex::grid::NotifyAccessibleTextChanged(*this, TDirtyCells::Col(key), TDirtyCells::Row(key));
     }
-    accessibleDirty_.Clear();
   }
   sinceFlush_.restart();
 }
