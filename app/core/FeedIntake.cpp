@@ -9,8 +9,8 @@
 namespace orlex::app {
 
 int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view text) {
-  std::vector<std::string>& fields = table.FieldList;
-  SplitFields(text, fields);
+  std::vector<std::string_view>& fields = table.FieldViews;
+  SplitFieldViews(text, fields, table.QuotedFields);
   if (fields.empty()) {
     EndOnPacketError(table, host, "PID Packet ERROR");
     return 0;
@@ -20,7 +20,7 @@ int ProcessPidPacket(TPidTable& table, TRegistryHost& host, std::string_view tex
 
   bool failed = false;
   try {
-    for (const std::string& field : fields) {
+    for (const std::string_view field : fields) {
       const std::optional<TPidField> pair = SplitPidField(field);
       if (!pair) {
         return 0;  // the rest of the packet is ignored; values stored so far stay
@@ -49,6 +49,9 @@ constexpr std::size_t kFieldListKeptCapacity = 4096;
 
 void ReleaseLargeFieldList(TPidTable& table) {
   if (table.FieldList.capacity() > kFieldListKeptCapacity) std::vector<std::string>().swap(table.FieldList);
+  if (table.FieldViews.capacity() > kFieldListKeptCapacity) std::vector<std::string_view>().swap(table.FieldViews);
+  table.FieldViews.clear();  // they view a text that is gone
+  if (!table.QuotedFields.empty()) std::deque<std::string>().swap(table.QuotedFields);
 }
 
 int HandleCopyData(TPidTable& table, TRegistryHost& host, std::uint32_t kind, const std::string& text);

@@ -1,6 +1,7 @@
 #include "app/core/FeedPackets.h"
 
 #include <cstddef>
+#include <deque>
 
 #include "platform/HexDigits.h"
 
@@ -48,19 +49,18 @@ std::string_view TrimText(std::string_view text) {
   return text.substr(first, last - first);
 }
 
-void SplitFields(std::string_view text, std::vector<std::string>& fields) {
+namespace {
+
+// The one cut of a text into fields, for both forms of the result. `sink.Plain(view)` takes an
+// unquoted field, `sink.Quoted(text, pos)` reads a quoted one from its opening quote and returns the
+// position after it, `sink.Empty()` takes the empty field a final ';' adds.
+template <typename TSink>
+void CutFields(std::string_view text, TSink& sink) {
   // The text ends at its first NUL: a NUL is no separator, so it would otherwise start an endless
   // run of empty fields.
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
     text = text.substr(0, nul);
   }
-  std::size_t used = 0;
-  auto nextField = [&]() -> std::string& {
-    if (used == fields.size()) {
-      fields.emplace_back();
-    }
-    return fields[used++];
-  };
   auto skipBlanks = [&](std::size_t pos) {
     while (pos < text.size() && IsSeparatorBlank(text[pos])) ++pos;
     return pos;
@@ -68,23 +68,63 @@ void SplitFields(std::string_view text, std::vector<std::string>& fields) {
 
   std::size_t pos = skipBlanks(0);
   while (pos < text.size()) {
-    std::string& field = nextField();
     if (text[pos] == kFieldQuote) {
-      pos = ReadQuoted(text, pos, field);
+      pos = sink.Quoted(text, pos);
     } else {
       const std::size_t start = pos;
       while (pos < text.size() && text[pos] != kFieldDelimiter && !IsBlank(text[pos])) ++pos;
-      field.assign(text.substr(start, pos - start));
+      sink.Plain(text.substr(start, pos - start));
     }
     pos = skipBlanks(pos);
     if (pos < text.size() && text[pos] == kFieldDelimiter) {
       if (pos + 1 == text.size()) {
-        nextField().clear();
+        sink.Empty();
       }
       pos = skipBlanks(pos + 1);
     }
   }
-  fields.resize(used);
+}
+
+// Fields as strings, reusing the list's strings to spare allocations.
+struct TStringSink {
+  std::vector<std::string>& fields;
+  std::size_t used = 0;
+  std::string& Next() {
+    if (used == fields.size()) fields.emplace_back();
+    return fields[used++];
+  }
+  void Plain(std::string_view field) { Next().assign(field); }
+  std::size_t Quoted(std::string_view text, std::size_t pos) { return ReadQuoted(text, pos, Next()); }
+  void Empty() { Next().clear(); }
+};
+
+// Fields as views: into the text, or into the kept quoted fields.
+struct TViewSink {
+  std::vector<std::string_view>& fields;
+  std::deque<std::string>& quoted;
+  void Plain(std::string_view field) { fields.push_back(field); }
+  std::size_t Quoted(std::string_view text, std::size_t pos) {
+    quoted.emplace_back();
+    const std::size_t next = ReadQuoted(text, pos, quoted.back());
+    fields.push_back(quoted.back());
+    return next;
+  }
+  void Empty() { fields.emplace_back(); }
+};
+
+}  // namespace
+
+void SplitFields(std::string_view text, std::vector<std::string>& fields) {
+  TStringSink sink{fields};
+  CutFields(text, sink);
+  fields.resize(sink.used);
+}
+
+void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields, std::deque<std::string>& quoted) {
+  fields.clear();
+  quoted.clear();
+  TViewSink sink{fields, quoted};
+  CutFields(text, sink);
 }
 
 std::vector<std::string> SplitFields(std::string_view text) {

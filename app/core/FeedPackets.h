@@ -4,6 +4,7 @@
 // the INIT count and the key,value fields of PID packets. Pure functions on byte strings.
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,10 @@ std::string_view TrimText(std::string_view text);
 // the text.
 void SplitFields(std::string_view text, std::vector<std::string>& fields);
 std::vector<std::string> SplitFields(std::string_view text);
+// The same fields as views, without copying them: an unquoted field views `text`, a quoted one (its
+// doubled quotes made single) views a string kept in `quoted`. Both lists are replaced; the views hold
+// while `text` and `quoted` do.
+void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields, std::deque<std::string>& quoted);
 
 // Optional spaces, optional '-' or '+', then decimal digits fitting a signed 32-bit integer, or hex
 // digits after "$", "x", "X", "0x" or "0X" fitting 32 bits, taken as a bit pattern ('-' negates it).

@@ -62,6 +62,9 @@ class TPidTable {
   // What a save may be taken from: a table built to its end by the last INIT packet.
   bool Saveable() const { return InitDone && InitsInProgress == 0 && !Ending; }
   std::vector<std::string> FieldList;  // reused by every packet
+  // The fields of the PID packet being handled, as views into its text (quoted ones into QuotedFields).
+  std::vector<std::string_view> FieldViews;
+  std::deque<std::string> QuotedFields;
   // Room for the texts of the packets being handled, one per level (a packet can be handled inside
   // another's status line), reused packet after packet; references stay valid as levels are added.
   std::deque<std::string> PacketTexts;

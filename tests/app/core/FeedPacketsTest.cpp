@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace orlex::app;
@@ -25,6 +27,12 @@ class SplitFieldsTest : public ::testing::TestWithParam<TSplitCase> {};
 
 TEST_P(SplitFieldsTest, CutsTextIntoFields) {
   EXPECT_EQ(SplitFields(GetParam().text), GetParam().fields) << "text: " << GetParam().text;
+  // The views cut the same fields; the lists are reused from a text cut before.
+  std::vector<std::string_view> views{"stale"};
+  std::deque<std::string> quoted{"stale"};
+  SplitFieldViews("\"q\";old;", views, quoted);
+  SplitFieldViews(GetParam().text, views, quoted);
+  EXPECT_EQ(Fields(views.begin(), views.end()), GetParam().fields) << "text: " << GetParam().text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
