@@ -18,6 +18,7 @@
 #include <unordered_map>
 
 #include "platform/AnsiDecode.h"
+#include "platform/FileWatch.h"
 #include "platform/HexDigits.h"
 #include "platform/LocaleInfo.h"
 
@@ -56,7 +57,7 @@ std::string UnquotedValue(std::string_view raw) {
 // anything else that stops the read (a directory in its place, an I/O error) says why in errorText.
 // `status` receives what the file system said of the file read.
 bool ReadWholeFile(const std::string& path, std::string& contents, std::string& errorText, struct stat& status) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // a planted link is not read
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno != ENOENT && errno != ENOTDIR) errorText = std::strerror(errno);
     return false;
@@ -145,6 +146,7 @@ struct TProfileReader::TSnapshot {
   std::string contents;
   TFileStamp stamp;
   std::int64_t readAt = 0;  // real time just before the read
+  bool watched = false;     // the reader's watch was started just before the read
   // The body of the first section of each name, by its name with case folded.
   std::unordered_map<std::u32string, std::string_view> sections;
 
@@ -361,14 +363,29 @@ TProfileReader& TProfileReader::operator=(TProfileReader&&) noexcept = default;
 
 void TProfileReader::Forget() const { snapshot_.reset(); }
 
+void TProfileReader::UseFileWatches(std::shared_ptr<TFileWatchSource> source) {
+  watch_.reset();
+  snapshot_.reset();
+  watches_ = std::move(source);
+  watchesChosen_ = true;
+}
+
+bool TProfileReader::ArmWatch() const {
+  if (!watchesChosen_ && !watches_) watches_ = SharedFileWatches();
+  if (!watch_ && watches_) watch_ = watches_->Watch(path_);
+  return watch_ && watch_->Arm();
+}
+
 const TProfileReader::TSnapshot* TProfileReader::Current() const {
-  // The kept text serves while the file's stamp is unchanged and old enough to vouch for it.
+  // The kept text serves while the file's stamp is unchanged and either the watch has seen nothing
+  // since the text was read or the stamp is old enough to vouch for it.
   struct stat st {};
-  if (snapshot_ && ::lstat(path_.c_str(), &st) == 0 && TFileStamp::Of(st) == snapshot_->stamp &&
-      !snapshot_->StampIsRecent()) {
+  if (snapshot_ && ::stat(path_.c_str(), &st) == 0 && TFileStamp::Of(st) == snapshot_->stamp &&
+      (snapshot_->watched ? watch_->Unchanged() : !snapshot_->StampIsRecent())) {
     return snapshot_.get();
   }
   const std::int64_t readAt = clock_ ? clock_() : RealTimeNs();
+  const bool watched = ArmWatch();  // before the read: whatever changes from here on is seen
   std::string contents;
   std::string errorText;
   if (!ReadWholeFile(path_, contents, errorText, st)) {
@@ -384,6 +401,7 @@ const TProfileReader::TSnapshot* TProfileReader::Current() const {
   } else {
     snapshot_ = std::make_unique<TSnapshot>(std::move(contents), stamp, readAt);
   }
+  snapshot_->watched = watched;
   return snapshot_.get();
 }
 
