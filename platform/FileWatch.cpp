@@ -105,12 +105,6 @@ class TInotifyFileWatch final : public TFileWatch {
         !ChangesAreAllSeenHere(path_)) {
       return Refuse();
     }
-    // The directory's identity before its watch: should the name lead to another directory by the
-    // time the watch is added, Unchanged() finds the identity changed rather than trusting that watch.
-    struct stat directory {};
-    if (::stat(directory_.c_str(), &directory) != 0) return Refuse();
-    directoryDevice_ = directory.st_dev;
-    directoryInode_ = directory.st_ino;
     // The directory first: from here on the name cannot lead to another file unseen, so the file
     // watch added next is on the file that the read after this finds.
     Replace(directoryWd_, source_->Add(directory_, kDirectoryEvents | IN_ONLYDIR, this));
@@ -120,16 +114,9 @@ class TInotifyFileWatch final : public TFileWatch {
   }
 
   bool Unchanged() override {
-    {
-      const std::lock_guard lock(source_->Mutex());
-      source_->Drain();
-      if (!unchanged_ || fileWd_ < 0 || directoryWd_ < 0) return false;
-    }
-    // The watched directory must still be the one the path goes through: a directory further up may
-    // have been renamed or replaced, which raises nothing here.
-    struct stat directory {};
-    return ::stat(directory_.c_str(), &directory) == 0 && directory.st_dev == directoryDevice_ &&
-           directory.st_ino == directoryInode_;
+    const std::lock_guard lock(source_->Mutex());
+    source_->Drain();
+    return unchanged_ && fileWd_ >= 0 && directoryWd_ >= 0;
   }
 
   // An event on `wd`: one of this watch's, or the queue overflowed (wd -1). `name` is the entry's
@@ -167,8 +154,6 @@ class TInotifyFileWatch final : public TFileWatch {
   std::string name_;
   int fileWd_ = -1;
   int directoryWd_ = -1;
-  dev_t directoryDevice_ = 0;
-  ino_t directoryInode_ = 0;
   bool unchanged_ = false;
 };
 
@@ -238,15 +223,10 @@ void TInotifyWatches::Drain() {
 }  // namespace
 
 std::shared_ptr<TFileWatchSource> SharedFileWatches() {
-  static std::mutex mutex;
-  static std::weak_ptr<TInotifyWatches> shared;
-  const std::lock_guard lock(mutex);
-  std::shared_ptr<TInotifyWatches> source = shared.lock();
-  if (!source) {
-    source = std::make_shared<TInotifyWatches>();
-    shared = source;
-  }
-  return source;
+  // Made on first use and kept: closing a descriptor that has held watches waits for the kernel to
+  // retire them, some 15 ms, which every INIT packet's new reader would otherwise pay.
+  static const std::shared_ptr<TInotifyWatches> shared = std::make_shared<TInotifyWatches>();
+  return shared;
 }
 
 }  // namespace orlex

@@ -20,7 +20,9 @@ class TFileWatch {
   virtual bool Arm() = 0;
 
   // True when neither the file nor its name in its directory has changed since the last Arm() that
-  // succeeded. A change through a shared mapping of the file is no change here.
+  // succeeded. A change through a shared mapping of the file is no change here, nor is a change to a
+  // directory further up that leads the path elsewhere: the caller checks that the path still leads to
+  // the same file (device and inode; the watch keeps that inode, so its number is not given to another).
   virtual bool Unchanged() = 0;
 };
 
@@ -31,8 +33,8 @@ class TFileWatchSource {
   virtual std::unique_ptr<TFileWatch> Watch(const std::string& path) = 0;
 };
 
-// The process's one inotify descriptor, shared by every reader while any holds it, closed after the
-// last; each watch is released when the last reader of its file lets go of it.
+// The process's one inotify descriptor, shared by every reader and kept for the life of the process;
+// each watch is released when the last reader of its file lets go of it.
 std::shared_ptr<TFileWatchSource> SharedFileWatches();
 
 }  // namespace orlex

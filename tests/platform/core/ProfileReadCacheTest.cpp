@@ -78,6 +78,15 @@ const ChangeCase kChanges[] = {
     {"ModeChanged",  // a change of mode alone changes no value, but must not break the read
      [](const TTempDir&, const std::string& path) { fs::permissions(path, fs::perms::owner_read); },
      1},
+    {"AFolderAboveReplaced",  // the path leads through other folders to another file
+     [](const TTempDir& dir, const std::string& path) {
+       const fs::path folder = fs::path(path).parent_path();
+       fs::rename(folder, dir.File("old"));
+       fs::create_directories(folder);
+       WriteRaw(path, kNew);
+       SetModified(path);
+     },
+     2},
     {"ReplacedByADirectory",
      [](const TTempDir&, const std::string& path) {
        fs::remove(path);
@@ -143,7 +152,8 @@ std::int64_t AnHourAhead() {
 // stamps look old, so the reader trusts them and the test shows that the stamp sees every change.
 void ReadChangeRead(const ChangeCase& c, std::chrono::seconds clockAhead, TWatches watches) {
   TTempDir dir;
-  const std::string path = dir.File("a.ini");
+  fs::create_directory(dir.File("cfg"));  // a folder of its own, which can be replaced
+  const std::string path = dir.File("cfg/a.ini");
   WriteRaw(path, kOld);
   SetModified(path);
   orlex::TProfileReader reader(path);
