@@ -527,20 +527,25 @@ std::string TProfileWriter::Text() const {
 void TProfileWriter::Commit() const {
   const std::runtime_error failure("Unable to write to " + path_);
   const std::string text = Text();
-  RemoveStaleTemporaries(path_);
+  // A file that is a symbolic link (a settings file shared by several copies) stays one: the file it
+  // leads to is replaced, as it is what reads of the path read. A link that leads nowhere is replaced.
+  std::error_code unresolved;
+  const std::filesystem::path resolved = std::filesystem::canonical(path_, unresolved);
+  const std::string target = unresolved ? path_ : resolved.string();
+  RemoveStaleTemporaries(target);
   std::string temporaryPath;
-  const int fd = CreateTemporaryBeside(path_, temporaryPath);
+  const int fd = CreateTemporaryBeside(target, temporaryPath);
   if (fd < 0) throw failure;
   // Keep the old file's permissions: a file the user restricted stays restricted.
   struct stat old {};
-  if (::stat(path_.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
   const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temporaryPath.c_str(), path_.c_str()) != 0) {
+  if (!written || !closed || ::rename(temporaryPath.c_str(), target.c_str()) != 0) {
     ::unlink(temporaryPath.c_str());
     throw failure;
   }
-  SyncDirectoryOf(path_);
+  SyncDirectoryOf(target);
 }
 
 }  // namespace orlex
