@@ -100,16 +100,19 @@ class TInotifyFileWatch final : public TFileWatch {
     const std::lock_guard lock(source_->Mutex());
     source_->Drain();  // what happened before now is answered by the read that follows
     unchanged_ = true;
-    struct stat file {};
-    if (::lstat(path_.c_str(), &file) != 0 || !S_ISREG(file.st_mode) || !ChangesAreAllSeenHere(directory_) ||
-        !ChangesAreAllSeenHere(path_)) {
-      return Refuse();
-    }
+    if (!ChangesAreAllSeenHere(directory_)) return Refuse();
     // The directory first: from here on the name cannot lead to another file unseen, so the file
     // watch added next is on the file that the read after this finds.
     Replace(directoryWd_, source_->Add(directory_, kDirectoryEvents | IN_ONLYDIR, this));
+    if (directoryWd_ < 0) return Refuse();
     Replace(fileWd_, source_->Add(path_, kFileEvents | IN_DONT_FOLLOW, this));
-    if (directoryWd_ < 0 || fileWd_ < 0) return Refuse();
+    if (fileWd_ < 0) return Refuse();
+    // Looked at once watched, so that what is found here is what is watched: a link's own watch would
+    // miss changes to the file it leads to.
+    struct stat file {};
+    if (::lstat(path_.c_str(), &file) != 0 || !S_ISREG(file.st_mode) || !ChangesAreAllSeenHere(path_)) {
+      return Refuse();
+    }
     return true;
   }
 

@@ -380,12 +380,22 @@ const TProfileReader::TSnapshot* TProfileReader::Current() const {
   // The kept text serves while the file's stamp is unchanged and either the watch has seen nothing
   // since the text was read or the stamp is old enough to vouch for it.
   struct stat st {};
-  if (snapshot_ && ::stat(path_.c_str(), &st) == 0 && TFileStamp::Of(st) == snapshot_->stamp &&
-      (snapshot_->watched ? watch_->Unchanged() : !snapshot_->StampIsRecent())) {
+  const bool found = ::stat(path_.c_str(), &st) == 0;
+  const int lookError = errno;
+  const TFileStamp now = found ? TFileStamp::Of(st) : TFileStamp{};
+  const bool sameStamp = snapshot_ && found && now == snapshot_->stamp;
+  if (sameStamp && (snapshot_->watched ? watch_->Unchanged() : !snapshot_->StampIsRecent())) {
     return snapshot_.get();
   }
+  if (!found && (lookError == ENOENT || lookError == ENOTDIR)) {
+    snapshot_.reset();  // no file: nothing to read, nothing to watch
+    return nullptr;
+  }
   const std::int64_t readAt = clock_ ? clock_() : RealTimeNs();
-  const bool watched = ArmWatch();  // before the read: whatever changes from here on is seen
+  // Before the read, so that whatever changes from here on is seen. Only a regular file can be
+  // watched, and a file whose watch was refused is tried again only once it has changed.
+  const bool retry = !(sameStamp && !snapshot_->watched);
+  const bool watched = found && S_ISREG(st.st_mode) && retry && ArmWatch();
   std::string contents;
   std::string errorText;
   if (!ReadWholeFile(path_, contents, errorText, st)) {
