@@ -13,9 +13,9 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <tuple>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/FileWatch.h"
