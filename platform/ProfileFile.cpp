@@ -377,14 +377,15 @@ bool TProfileReader::ArmWatch() const {
 }
 
 const TProfileReader::TSnapshot* TProfileReader::Current() const {
-  // The kept text serves while the file's stamp is unchanged and either the watch has seen nothing
-  // since the text was read or the stamp is old enough to vouch for it.
+  // The kept text serves while the file's stamp is unchanged and either the stamp is old enough to
+  // vouch for it or the watch has seen nothing since the text was read.
   struct stat st {};
   const bool found = ::stat(path_.c_str(), &st) == 0;
   const int lookError = errno;
   const TFileStamp now = found ? TFileStamp::Of(st) : TFileStamp{};
   const bool sameStamp = snapshot_ && found && now == snapshot_->stamp;
-  if (sameStamp && (snapshot_->watched ? watch_->Unchanged() : !snapshot_->StampIsRecent())) {
+  // An old stamp vouches alone and costs nothing more; the watch answers for a recent one.
+  if (sameStamp && (!snapshot_->StampIsRecent() || (snapshot_->watched && watch_->Unchanged()))) {
     return snapshot_.get();
   }
   if (!found && (lookError == ENOENT || lookError == ENOTDIR)) {

@@ -46,8 +46,8 @@ class TFileWatchSource;
 // open for a long time sees what has been written since, and a file that has gone gives the defaults.
 // A symbolic link is followed, as opening the file does. The reader keeps the file's text parsed only
 // while the file's stamp (device, inode, type and mode, size, modification and change times to the
-// nanosecond) stays as it was, and either a watch started before the text was read has seen no change
-// since or the stamp is too old to hide a change; otherwise it reads the file again. Not for use from
+// nanosecond) stays as it was, and either the stamp is too old to hide a change or a watch started
+// before the text was read has seen no change since; otherwise it reads the file again. Not for use from
 // more than one thread at a time.
 class TProfileReader {
  public:

@@ -256,9 +256,8 @@ TEST(ProfileReadCacheRefused, ChangesThatLeaveEveryStampAsItWasAreSeen) {
 }
 
 // The watch starts before the read that fills the kept text: a change that slips in between is in
-// that read. Made here through a shared mapping, which moves no stamp and raises no event, with the
-// reader's clock an hour ahead, so that neither the stamp nor the comparison could make up for a watch
-// started after the read.
+// that read. Made here through a shared mapping, which moves no stamp and raises no event, so that
+// nothing could make up for a watch started after the read: the watch vouches for the text read.
 TEST(ProfileReadCacheWatched, AChangeBetweenStartingTheWatchAndTheReadIsInTheRead) {
   TTempDir dir;
   const std::string path = dir.File("a.ini");
@@ -274,7 +273,6 @@ TEST(ProfileReadCacheWatched, AChangeBetweenStartingTheWatchAndTheReadIsInTheRea
   auto watches = std::make_shared<TTestWatches>();
   orlex::TProfileReader reader(path);
   reader.UseFileWatches(watches);
-  reader.UseClock(AnHourAhead);
   EXPECT_EQ(reader.ReadInteger("s", "k", -1), 1);
   if (!watches->armed) {
     ::munmap(mapped, kOld.size());
