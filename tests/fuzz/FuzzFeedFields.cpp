@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> reused{"left", "over", std::string(40, 'x')};
   SplitFields(text, reused);
   Check(reused == fresh);
+  // The views cut exactly the same fields.
+  std::vector<std::string_view> views{"left"};
+  std::deque<std::string> quoted{"over"};
+  SplitFieldViews(text, views, quoted);
+  Check(std::vector<std::string>(views.begin(), views.end()) == fresh);
 
   for (const std::string& field : fresh) {
     const auto value = ConvertInteger(field);
