@@ -1,6 +1,8 @@
 #include "grid/TextCanvas.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -33,7 +35,59 @@ QFont MakeFont(const std::string& name, int points, TFontStyles style) {
 
 constexpr std::size_t kWidthCacheLimit = 4096;
 
-int MeasuredWidth(TCanvasFont& font, std::u16string_view run) {
+TFixed64 ToFixed64(qreal value) { return static_cast<TFixed64>(std::lround(value * 64)); }
+
+// What the full layout makes of text in font: the glyphs and positions the layout's own runs carry
+// and the advance the font's metrics measure, both as drawing and measuring a whole text get them.
+TShapedText ShapeInFull(const QFont& font, const QRawFont& own, std::u16string_view text) {
+  TShapedText shaped;
+  QTextLayout layout(RawString(text), font);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  if (!line.isValid()) return shaped;
+  shaped.ownFont = true;
+  const qreal baseline = line.y() + line.ascent();
+  for (const QGlyphRun& run : layout.glyphRuns()) {
+    if (!(run.rawFont() == own)) shaped.ownFont = false;
+    const QList<quint32> indexes = run.glyphIndexes();
+    const QList<QPointF> positions = run.positions();
+    if (indexes.size() != positions.size()) shaped.ownFont = false;
+    for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+      // Glyph 0 is the font's mark for a character it lacks.
+      if (indexes[i] == 0 || positions[i].y() != baseline) shaped.ownFont = false;
+      shaped.glyphs.push_back(indexes[i]);
+      shaped.x.push_back(ToFixed64(positions[i].x()));
+    }
+  }
+  shaped.advance = ToFixed64(QFontMetricsF(font).horizontalAdvance(RawString(text)));
+  return shaped;
+}
+
+// The font's plain glyph table, made on first use; null for a font it does not serve.
+TPlainGlyphs* PlainGlyphsOf(TCanvasFont& font) {
+  if (!font.plainTried) {
+    font.plainTried = true;
+    const QFont& f = font.font;
+    if (!f.underline() && !f.strikeOut() && !f.overline() && f.letterSpacing() == 0 && f.wordSpacing() == 0 &&
+        f.capitalization() == QFont::MixedCase) {
+      font.rawFont = QRawFont::fromFont(f);
+      if (font.rawFont.isValid()) {
+        font.plain = std::make_unique<TPlainGlyphs>(
+            [f, own = font.rawFont](std::u16string_view text) { return ShapeInFull(f, own, text); });
+      }
+    }
+  }
+  return font.plain.get();
+}
+
+// Width of a run: from the plain table when given one that places it (its advance, rounded as the
+// metrics round it), else measured once and kept.
+int MeasuredWidth(TCanvasFont& font, std::u16string_view run, TPlainGlyphs* plain, TPlacedText& scratch) {
+  if (plain && plain->Place(run, scratch)) return RoundFixed64(scratch.advance);
   const auto found = font.widths.find(run);
   if (found != font.widths.end()) return found->second;
   if (font.widths.size() >= kWidthCacheLimit) font.widths.clear();
@@ -95,13 +149,32 @@ const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, 
   return *current_;
 }
 
+void TTextCanvas::DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run) {
+  TPlainGlyphs* plain = shortcuts_ ? PlainGlyphsOf(font) : nullptr;
+  if (!plain || !plain->Place(run, placed_)) {
+    painter_->drawText(origin, RawString(run));
+    return;
+  }
+  // The glyphs the full layout would draw, at its positions, without shaping the run again.
+  ++plainRunsDrawn_;
+  if (placed_.glyphs.empty()) return;
+  positions_.resize(placed_.glyphs.size());
+  for (std::size_t i = 0; i < positions_.size(); ++i) positions_[i] = QPointF(placed_.x[i] / 64.0, 0);
+  glyphRun_.setRawFont(font.rawFont);
+  glyphRun_.setRawData(placed_.glyphs.data(), positions_.data(), static_cast<int>(positions_.size()));
+  painter_->drawGlyphRun(QPointF(origin), glyphRun_);
+}
+
 int TTextCanvas::TextWidth(const QString& text) const { return current_->metrics.horizontalAdvance(text); }
 
 int TTextCanvas::TextHeight(const QString&) const { return current_->layout.lineHeight; }
 
 int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   TCanvasFont& font = *current_;
-  const TMeasureText measure = [&font](std::u16string_view run) { return MeasuredWidth(font, run); };
+  TPlainGlyphs* plain = shortcuts_ ? PlainGlyphsOf(font) : nullptr;
+  const TMeasureText measure = [&font, plain, this](std::u16string_view run) {
+    return MeasuredWidth(font, run, plain, measured_);
+  };
   const std::u16string content = ApplyPrefixRule(ViewOf(text), flags);
   const std::u16string_view view(content);
   const int tabStop = TabStopWidth(font.layout);
@@ -112,7 +185,7 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
       (flags & DT_CALCRECT) ? static_cast<std::size_t>(-1) : DrawableLineLimit(lineHeight, rect.height(), flags);
   std::vector<TTextLine> lines;
   if (const std::optional<TTextLine> line =
-          painter_ && fitShortcut_ ? LineThatFits(view, rect.width(), flags, font) : std::nullopt) {
+          painter_ && shortcuts_ ? LineThatFits(view, rect.width(), flags, font) : std::nullopt) {
     lines.push_back(*line);
   } else {
     lines = BreakTextLines(view, rect.width(), flags, tabStop, measure, lineLimit);
@@ -164,7 +237,7 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
     const int x0 = rect.left() + AlignLine(lineWidth, rect.width(), flags);
     const int baseline = rect.top() + placement.firstTop + static_cast<int>(i) * lineHeight + font.ascent;
     if (!expandTabs) {
-      painter_->drawText(QPoint(x0, baseline), RawString(lineText));
+      DrawRun(font, QPoint(x0, baseline), lineText);
       continue;
     }
     // Each run between tabs starts at its tab stop.
@@ -174,7 +247,7 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
       const std::size_t tab = lineText.find(u'\t', start);
       const std::u16string_view run =
           lineText.substr(start, tab == std::u16string_view::npos ? lineText.size() - start : tab - start);
-      if (!run.empty()) painter_->drawText(QPoint(x0 + x, baseline), RawString(run));
+      if (!run.empty()) DrawRun(font, QPoint(x0 + x, baseline), run);
       if (tab == std::u16string_view::npos) break;
       if (!run.empty()) x += measure(run);
       x = (x / tabStop + 1) * tabStop;
