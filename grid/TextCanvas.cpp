@@ -64,6 +64,12 @@ TShapedText ShapeInFull(const QFont& font, const QRawFont& own, std::u16string_v
     }
   }
   shaped.advance = ToFixed64(QFontMetricsF(font).horizontalAdvance(RawString(text)));
+  if (text.size() == 1 && shaped.glyphs.size() == 1) {
+    // The pixels of the glyph's image as the font engine renders it.
+    const QRectF box = own.boundingRect(shaped.glyphs[0]);
+    shaped.ink = TInkBox{static_cast<int>(std::floor(box.left())), static_cast<int>(std::floor(box.top())),
+                         static_cast<int>(std::ceil(box.right())), static_cast<int>(std::ceil(box.bottom()))};
+  }
   return shaped;
 }
 
@@ -151,17 +157,21 @@ const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, 
 
 void TTextCanvas::DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run) {
   TPlainGlyphs* plain = shortcuts_ ? PlainGlyphsOf(font) : nullptr;
-  if (!plain || !plain->Place(run, placed_)) {
+  if (plain && plain->Place(run, placed_)) {
+    DrawPlaced(font, origin, placed_);
+  } else {
     painter_->drawText(origin, RawString(run));
-    return;
   }
+}
+
+void TTextCanvas::DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlacedText& placed) {
   // The glyphs the full layout would draw, at its positions, without shaping the run again.
   ++plainRunsDrawn_;
-  if (placed_.glyphs.empty()) return;
-  positions_.resize(placed_.glyphs.size());
-  for (std::size_t i = 0; i < positions_.size(); ++i) positions_[i] = QPointF(placed_.x[i] / 64.0, 0);
+  if (placed.glyphs.empty()) return;
+  positions_.resize(placed.glyphs.size());
+  for (std::size_t i = 0; i < positions_.size(); ++i) positions_[i] = QPointF(placed.x[i] / 64.0, 0);
   glyphRun_.setRawFont(font.rawFont);
-  glyphRun_.setRawData(placed_.glyphs.data(), positions_.data(), static_cast<int>(positions_.size()));
+  glyphRun_.setRawData(placed.glyphs.data(), positions_.data(), static_cast<int>(positions_.size()));
   painter_->drawGlyphRun(QPointF(origin), glyphRun_);
 }
 
@@ -207,10 +217,35 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   if (!painter_) return 0;
 
   const TLinePlacement placement = PlaceLines(lines.size(), lineHeight, rect.height(), flags);
+  // Each visible line's text, where it starts, and its glyphs when the plain table places it.
+  if (drawLines_.size() < placement.visibleCount) drawLines_.resize(placement.visibleCount);
+  // Clipping to the rectangle costs the raster engine a new clip per text; a text whose every glyph
+  // lies inside the rectangle is drawn without one, which changes no pixel.
+  bool inkInside = plain != nullptr;
+  for (std::size_t i = 0; i < placement.visibleCount; ++i) {
+    TDrawLine& line = drawLines_[i];
+    line.text.assign(view.substr(lines[i].start, lines[i].length));
+    int lineWidth = lines[i].width;
+    const bool moreHidden = (i + 1 == placement.visibleCount) && placement.visibleCount < lines.size();
+    if ((flags & DT_END_ELLIPSIS) && (lineWidth > rect.width() || moreHidden)) {
+      line.text = ApplyEndEllipsis(line.text, rect.width(), expandTabs, tabStop, measure, moreHidden);
+      lineWidth = MeasureLine(line.text, expandTabs, tabStop, measure);
+    }
+    line.origin = QPoint(rect.left() + AlignLine(lineWidth, rect.width(), flags),
+                         rect.top() + placement.firstTop + static_cast<int>(i) * lineHeight + font.ascent);
+    // A tab is never placed: lines with tabs are drawn run by run below.
+    line.placed = plain && plain->Place(line.text, line.glyphs);
+    const TInkBox& ink = line.glyphs.ink;
+    inkInside = inkInside && line.placed &&
+                (ink.Empty() || (line.origin.x() + ink.left >= rect.left() && line.origin.y() + ink.top >= rect.top() &&
+                                 line.origin.x() + ink.right <= rect.left() + rect.width() &&
+                                 line.origin.y() + ink.bottom <= rect.top() + rect.height()));
+  }
+
   // The painter's font and pen are left as the text needs them (every caller sets its own before
   // drawing); only a clip is undone. A painter without a clip of its own needs no saved state, which
   // a grid drawing a hundred cells a pass would otherwise copy and restore for each.
-  const bool clip = !(flags & DT_NOCLIP);
+  const bool clip = !(flags & DT_NOCLIP) && !inkInside;
   const bool saveState = clip && painter_->hasClipping();
   if (saveState) {
     painter_->save();
@@ -225,19 +260,14 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
     painter_->setPen(textColor_);
   }
   for (std::size_t i = 0; i < placement.visibleCount; ++i) {
-    std::u16string_view lineText = view.substr(lines[i].start, lines[i].length);
-    int lineWidth = lines[i].width;
-    std::u16string shortened;
-    const bool moreHidden = (i + 1 == placement.visibleCount) && placement.visibleCount < lines.size();
-    if ((flags & DT_END_ELLIPSIS) && (lineWidth > rect.width() || moreHidden)) {
-      shortened = ApplyEndEllipsis(lineText, rect.width(), expandTabs, tabStop, measure, moreHidden);
-      lineText = shortened;
-      lineWidth = MeasureLine(lineText, expandTabs, tabStop, measure);
+    const TDrawLine& line = drawLines_[i];
+    if (line.placed) {
+      DrawPlaced(font, line.origin, line.glyphs);
+      continue;
     }
-    const int x0 = rect.left() + AlignLine(lineWidth, rect.width(), flags);
-    const int baseline = rect.top() + placement.firstTop + static_cast<int>(i) * lineHeight + font.ascent;
+    const std::u16string_view lineText(line.text);
     if (!expandTabs) {
-      DrawRun(font, QPoint(x0, baseline), lineText);
+      DrawRun(font, line.origin, lineText);
       continue;
     }
     // Each run between tabs starts at its tab stop.
@@ -247,7 +277,7 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
       const std::size_t tab = lineText.find(u'\t', start);
       const std::u16string_view run =
           lineText.substr(start, tab == std::u16string_view::npos ? lineText.size() - start : tab - start);
-      if (!run.empty()) DrawRun(font, QPoint(x0 + x, baseline), run);
+      if (!run.empty()) DrawRun(font, QPoint(line.origin.x() + x, line.origin.y()), run);
       if (tab == std::u16string_view::npos) break;
       if (!run.empty()) x += measure(run);
       x = (x / tabStop + 1) * tabStop;

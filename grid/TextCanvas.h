@@ -95,6 +95,16 @@ class TTextCanvas {
  private:
   // Draws one run without tabs or line breaks, its baseline starting at origin.
   void DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run);
+  // Draws the glyphs the plain table placed, the run's baseline starting at origin.
+  void DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlacedText& placed);
+
+  // One line of a text being drawn.
+  struct TDrawLine {
+    std::u16string text;
+    QPoint origin;
+    bool placed = false;
+    TPlacedText glyphs;
+  };
 
   using TFontKey = std::tuple<std::string, int, int>;
   std::map<TFontKey, std::unique_ptr<TCanvasFont>> fonts_;
@@ -107,6 +117,7 @@ class TTextCanvas {
   // Kept between runs so drawing a run allocates nothing once they have grown.
   TPlacedText placed_;
   TPlacedText measured_;
+  std::vector<TDrawLine> drawLines_;
   std::vector<QPointF> positions_;
   QGlyphRun glyphRun_;
 };

@@ -1,5 +1,6 @@
 #include "grid/core/PlainGlyphs.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -11,11 +12,11 @@ bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <
 
 }  // namespace
 
-int RoundFixed64(TFixed64 value) {
-  // Adding half and flooring, as the platform rounds: 32/64 rounds up, -32/64 to zero.
-  const std::int64_t shifted = static_cast<std::int64_t>(value) + 32;
-  return static_cast<int>(shifted >= 0 ? shifted / 64 : -((-shifted + 63) / 64));
+int FloorFixed64(TFixed64 value) {
+  return static_cast<int>(value >= 0 ? value / 64 : -((-static_cast<std::int64_t>(value) + 63) / 64));
 }
+
+int RoundFixed64(TFixed64 value) { return FloorFixed64(value + 32); }
 
 TPlainGlyphs::TPlainGlyphs(TShapeText shape) : shape_(std::move(shape)) {
   for (std::vector<TState>& pairs : pairs_) pairs.assign(kCount * kCount, TState::Unknown);
@@ -33,6 +34,7 @@ const TPlainGlyphs::TSingle& TPlainGlyphs::Single(std::size_t index) {
   single.hasGlyph = !shaped.glyphs.empty();
   single.glyph = single.hasGlyph ? shaped.glyphs[0] : 0;
   single.advance = shaped.advance;
+  single.ink = shaped.ink;
   single.state = TState::Plain;
   return single;
 }
@@ -87,6 +89,7 @@ bool TPlainGlyphs::Place(std::u16string_view text, TPlacedText& out) {
   }
   out.glyphs.clear();
   out.x.clear();
+  out.ink = TInkBox{};
   TFixed64 position = 0;
   std::size_t previous = kCount;
   for (const char16_t c : text) {
@@ -97,6 +100,14 @@ bool TPlainGlyphs::Place(std::u16string_view text, TPlacedText& out) {
     if (single.hasGlyph) {
       out.glyphs.push_back(single.glyph);
       out.x.push_back(position);
+      if (!single.ink.Empty()) {
+        const int pixel = FloorFixed64(position);
+        const TInkBox moved{single.ink.left + pixel, single.ink.top - 1,
+                            single.ink.right + pixel + (position % 64 != 0 ? 2 : 0), single.ink.bottom + 1};
+        out.ink = out.ink.Empty() ? moved
+                                  : TInkBox{std::min(out.ink.left, moved.left), std::min(out.ink.top, moved.top),
+                                            std::max(out.ink.right, moved.right), std::max(out.ink.bottom, moved.bottom)};
+      }
     }
     position += single.advance;
     previous = index;

@@ -28,6 +28,16 @@ namespace orlex::grid {
 // Positions and advances in 64ths of a pixel, as the platform's font layout counts them.
 using TFixed64 = std::int32_t;
 
+// A box of whole pixels relative to a text's origin on its baseline (y grows downwards); right and
+// bottom lie just outside it.
+struct TInkBox {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool Empty() const { return right <= left || bottom <= top; }
+};
+
 // What the full layout makes of a short text in one font.
 struct TShapedText {
   // Every glyph comes from the font itself (no fallback font, no missing glyph) and sits on the
@@ -36,6 +46,8 @@ struct TShapedText {
   std::vector<std::uint32_t> glyphs;  // in visual order; a blank may have no glyph at all
   std::vector<TFixed64> x;            // each glyph's position from the text's start
   TFixed64 advance = 0;               // the whole text's advance
+  // For a single character: the pixels its glyph covers when drawn at a whole-pixel position.
+  TInkBox ink;
 };
 
 using TShapeText = std::function<TShapedText(std::u16string_view)>;
@@ -45,9 +57,16 @@ struct TPlacedText {
   std::vector<std::uint32_t> glyphs;
   std::vector<TFixed64> x;
   TFixed64 advance = 0;
+  // Every pixel the glyphs may cover, drawn from a whole-pixel origin: each glyph's own pixels moved
+  // to its position; at a fractional position a glyph is drawn shifted by the fraction, from the
+  // pixel the position falls in or the next, so it may reach two pixels further right. A pixel more
+  // above and below allows for rounding. Empty for blanks only.
+  TInkBox ink;
 };
 
-// The platform's rounding of an advance to whole pixels (half a pixel rounds up).
+// The whole pixel a position falls in, and the platform's rounding of an advance to whole pixels
+// (half a pixel rounds up).
+int FloorFixed64(TFixed64 value);
 int RoundFixed64(TFixed64 value);
 
 class TPlainGlyphs {
@@ -75,6 +94,7 @@ class TPlainGlyphs {
     bool hasGlyph = false;
     std::uint32_t glyph = 0;
     TFixed64 advance = 0;
+    TInkBox ink;
   };
 
   const TSingle& Single(std::size_t index);

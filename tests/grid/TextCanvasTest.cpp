@@ -135,6 +135,46 @@ TEST_P(TextCanvasPlain, DrawsAndMeasuresWhatTheFullLayoutDoes) {
   }
 }
 
+// Rectangles cut close around the text, where the clip decides pixels: an edge of each glyph
+// touching or crossing an edge of the rectangle, at every alignment.
+TEST_P(TextCanvasPlain, ClipsWhereTheFullLayoutClips) {
+  const TPlainCase& c = GetParam();
+  TTextCanvas plain;
+  TTextCanvas full;
+  plain.SetShortcuts(true);
+  full.SetShortcuts(false);
+  auto draw = [&c](TTextCanvas& canvas, int points, const QString& text, QRect rect, unsigned flags) {
+    QImage image(rect.width() + 8, rect.height() + 8, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    canvas.SetPainter(&painter);
+    canvas.SelectFont(c.font, points, c.style);
+    canvas.SetTextColor(Qt::black);
+    canvas.DrawText(text, rect, flags);
+    canvas.SetPainter(nullptr);
+    return image;
+  };
+  for (const int points : c.points) {
+    for (const QString& text : {QString("-127.25"), QString("0.9"), QString("Wjy|"), QString("(fg)"), QString("T1"),
+                                QString("j_")}) {
+      QRect measured(0, 0, 1000, 100);
+      full.SelectFont(c.font, points, c.style);
+      full.DrawText(text, measured, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+      for (const int dw : {-1, 0, 2}) {
+        for (const int dh : {-3, -1, 0}) {
+          for (const unsigned align : {DT_LEFT | DT_TOP, DT_RIGHT | DT_BOTTOM, DT_CENTER | DT_VCENTER}) {
+            const QRect rect(4, 4, measured.width() + dw, measured.height() + dh);
+            const unsigned flags = DT_SINGLELINE | DT_NOPREFIX | align;
+            EXPECT_TRUE(draw(plain, points, text, rect, flags) == draw(full, points, text, rect, flags))
+                << "'" << text.toStdString() << "' at " << points << " pt in " << rect.width() << " x "
+                << rect.height() << ", flags " << flags;
+          }
+        }
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextCanvasPlain,
     testing::Values(TPlainCase{"Arial", "Arial", {6, 7, 8, 9, 10, 11, 12, 14, 16, 20, 28}, 0},

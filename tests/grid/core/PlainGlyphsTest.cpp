@@ -13,7 +13,8 @@ using namespace orlex::grid;
 // A made-up font with the interactions real fonts have: "AV" kerns (the A's advance shrinks), "To"
 // kerns on the second glyph (the o's advance shrinks, its position does not move), "fi" is one
 // ligature glyph, '~' and anything past ASCII come from a fallback font, '`' carries an offset of its
-// own, and the blank has an advance but no glyph. Advances are fractions of a pixel. As a real
+// own, and the blank has an advance (of whole pixels) but no glyph. Other advances are fractions of a
+// pixel. Glyphs cover 6 x 9 pixels above the baseline, 'j' one more to the left and 3 below. As a real
 // font may, it kerns some pairs only in the script a text is shaped in: "11" in a text with letters,
 // "-1" in a text without.
 TShapedText FakeShape(std::u16string_view text) {
@@ -37,6 +38,7 @@ TShapedText FakeShape(std::u16string_view text) {
     TFixed64 advance = 400 + (c % 7) * 13;
     if (c == u'A' && next == u'V') advance -= 70;
     if (c == u'o' && before == u'T') advance -= 20;
+    if (c == u' ') advance = 256;
     if (c == u'1' && next == u'1' && letters) advance -= 30;
     if (c == u'-' && next == u'1' && !letters) advance -= 30;
     if (c != u' ') {
@@ -46,6 +48,7 @@ TShapedText FakeShape(std::u16string_view text) {
     x += advance;
   }
   shaped.advance = x;
+  if (text.size() == 1 && text[0] != u' ') shaped.ink = TInkBox{text[0] == u'j' ? -1 : 0, -9, 6, text[0] == u'j' ? 3 : 0};
   return shaped;
 }
 
@@ -102,6 +105,41 @@ TEST(PlainGlyphs, ShapesEachCharacterAndPairOnlyOnce) {
   EXPECT_TRUE(table.Place(u"21", placed));
   EXPECT_EQ(table.Shapings(), learned);
 }
+
+struct TInkCase {
+  const char* name;
+  std::u16string text;
+  TInkBox ink;
+};
+
+void PrintTo(const TInkCase& c, std::ostream* os) { *os << c.name; }
+
+class PlainGlyphsInk : public testing::TestWithParam<TInkCase> {};
+
+// The ink box decides whether a text needs clipping: it must hold every glyph's pixels where the
+// glyph lands, with room for a glyph drawn at a fraction of a pixel.
+TEST_P(PlainGlyphsInk, HoldsEveryGlyphWhereItLands) {
+  const TInkCase& c = GetParam();
+  TPlainGlyphs table(FakeShape);
+  TPlacedText placed;
+  ASSERT_TRUE(table.Place(c.text, placed));
+  EXPECT_EQ(placed.ink.left, c.ink.left);
+  EXPECT_EQ(placed.ink.top, c.ink.top);
+  EXPECT_EQ(placed.ink.right, c.ink.right);
+  EXPECT_EQ(placed.ink.bottom, c.ink.bottom);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlainGlyphsInk,
+    testing::Values(TInkCase{"OneGlyph", u"1", {0, -10, 6, 1}},
+                    // The second '1' lands at 6.25 pixels: drawn from pixel 6, up to two further right.
+                    TInkCase{"FractionalPosition", u"11", {0, -10, 14, 1}},
+                    // 'j' reaches left and below its origin, at 6.25 pixels.
+                    TInkCase{"Descender", u"1j", {0, -10, 14, 4}},
+                    // After a blank of 4 whole pixels the glyph is drawn exactly there.
+                    TInkCase{"WholePixelPosition", u" 1", {4, -10, 10, 1}},
+                    TInkCase{"BlanksOnly", u"  ", {0, 0, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PlainGlyphs, RoundsAsTheLayoutRounds) {
   for (const auto& [fixed, pixels] : std::initializer_list<std::pair<TFixed64, int>>{
