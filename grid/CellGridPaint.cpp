@@ -110,12 +110,13 @@ void TCellGrid::DrawCell(QPainter& painter, int ACol, int ARow, QRect ARect, TGr
   const QRect full = CellRect(ACol, ARow);
   const QRect rect = full.isEmpty() ? ARect : full;
 
-  // A scrolled cell that reaches under the fixed cells is clipped to the scrolled area.
-  const int fixedWidth = FixedColsWidth();
-  const int fixedHeight = FixedRowsHeight();
-  const bool clipCols = ACol >= FixedCols() && FixedCols() > 0 && rect.left() < fixedWidth;
-  const bool clipRows = ARow >= FixedRows() && FixedRows() > 0 && rect.top() < fixedHeight;
+  // A scrolled cell that reaches under the fixed cells is clipped to the scrolled area. The fixed
+  // cells' extent is summed only for a cell that could reach under them.
+  const bool clipCols = ACol >= FixedCols() && FixedCols() > 0 && rect.left() < FixedColsWidth();
+  const bool clipRows = ARow >= FixedRows() && FixedRows() > 0 && rect.top() < FixedRowsHeight();
   if (clipCols || clipRows) {
+    const int fixedWidth = FixedColsWidth();
+    const int fixedHeight = FixedRowsHeight();
     painter.save();
     const int left = ACol < FixedCols() ? 0 : fixedWidth;
     const int top = ARow < FixedRows() ? 0 : fixedHeight;

@@ -141,7 +141,12 @@ TTextCanvas::TTextCanvas() { SelectFont("Arial", 10, 0); }
 TTextCanvas::~TTextCanvas() = default;
 
 const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, TFontStyles style) {
-  TFontKey key{name, PointsToPixels(points), style & (fsBold | fsItalic | fsUnderline | fsStrikeOut)};
+  const int pixels = PointsToPixels(points);
+  const int styles = style & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
+  // A grid selects the same font for cell after cell: that needs no lookup.
+  const auto& [currentName, currentPixels, currentStyles] = currentKey_;
+  if (current_ && currentPixels == pixels && currentStyles == styles && currentName == name) return *current_;
+  TFontKey key{name, pixels, styles};
   auto it = fonts_.find(key);
   if (it == fonts_.end()) {
     if (fonts_.size() >= kFontCacheLimit) {
@@ -152,6 +157,7 @@ const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, 
     ++fontsBuilt_;
   }
   current_ = it->second.get();
+  currentKey_ = it->first;
   return *current_;
 }
 
@@ -185,18 +191,21 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   const TMeasureText measure = [&font, plain, this](std::u16string_view run) {
     return MeasuredWidth(font, run, plain, measured_);
   };
-  const std::u16string content = ApplyPrefixRule(ViewOf(text), flags);
-  const std::u16string_view view(content);
+  std::u16string_view view = ViewOf(text);
+  if (!(flags & DT_NOPREFIX)) {
+    prefixed_ = ApplyPrefixRule(view, flags);
+    view = prefixed_;
+  }
   const int tabStop = TabStopWidth(font.layout);
   const bool expandTabs = (flags & DT_EXPANDTABS) != 0;
   const int lineHeight = font.layout.lineHeight;
   // Drawing lays out only the lines that can show; measuring needs them all.
   const std::size_t lineLimit =
       (flags & DT_CALCRECT) ? static_cast<std::size_t>(-1) : DrawableLineLimit(lineHeight, rect.height(), flags);
-  std::vector<TTextLine> lines;
+  std::vector<TTextLine>& lines = lines_;
   if (const std::optional<TTextLine> line =
           painter_ && shortcuts_ ? LineThatFits(view, rect.width(), flags, font) : std::nullopt) {
-    lines.push_back(*line);
+    lines.assign(1, *line);
   } else {
     lines = BreakTextLines(view, rect.width(), flags, tabStop, measure, lineLimit);
   }

@@ -109,6 +109,7 @@ class TTextCanvas {
   using TFontKey = std::tuple<std::string, int, int>;
   std::map<TFontKey, std::unique_ptr<TCanvasFont>> fonts_;
   TCanvasFont* current_ = nullptr;
+  TFontKey currentKey_;
   QPainter* painter_ = nullptr;
   QColor textColor_ = Qt::black;
   std::size_t fontsBuilt_ = 0;
@@ -118,6 +119,8 @@ class TTextCanvas {
   TPlacedText placed_;
   TPlacedText measured_;
   std::vector<TDrawLine> drawLines_;
+  std::vector<TTextLine> lines_;
+  std::u16string prefixed_;
   std::vector<QPointF> positions_;
   QGlyphRun glyphRun_;
 };
