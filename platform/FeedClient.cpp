@@ -13,6 +13,7 @@
 
 #include "platform/FeedFrame.h"
 #include "platform/FeedPath.h"
+#include "platform/UnixSocket.h"
 
 namespace orlex {
 
@@ -36,28 +37,15 @@ TFeedClient::TFeedClient(const std::string& path) : path_(path) {
     }
     throw TFeedError(TFeedError::TKind::BadPath, "refusing the Feed socket: " + dirError);
   }
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.empty() || path.size() >= sizeof(address.sun_path)) {
+  sockaddr_un address;
+  if (!MakeUnixAddress(path, address)) {
     throw TFeedError(TFeedError::TKind::BadPath, "Feed socket path is empty or too long: " + path);
   }
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-
-  fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  fd_ = ConnectUnixStream(address);
   if (fd_ < 0) {
-    ThrowSystem("socket");
-  }
-  int rc;
-  do {
-    rc = connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
-    const int error = errno;
-    Close();
-    if (error == ENOENT || error == ECONNREFUSED || error == ENOTDIR) {
+    if (errno == ENOENT || errno == ECONNREFUSED || errno == ENOTDIR) {
       throw TFeedError(TFeedError::TKind::NoDisplay, "no display answers on " + path);
     }
-    errno = error;
     ThrowSystem("cannot connect to " + path);
   }
 }
@@ -158,13 +146,9 @@ int32_t TFeedClient::Exchange() {
 
 long TFeedClient::PeerProcessId() const {
   if (fd_ < 0) return -1;
-  ucred credentials{};
-  socklen_t size = sizeof(credentials);
-  if (getsockopt(fd_, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof(credentials) ||
-      credentials.pid <= 0) {
-    return -1;
-  }
-  return credentials.pid;
+  const std::optional<ucred> credentials = PeerCredentials(fd_);
+  if (!credentials || credentials->pid <= 0) return -1;
+  return credentials->pid;
 }
 
 std::string QuoteFeedField(std::string_view text) {

@@ -16,6 +16,7 @@
 #include "platform/FeedFrame.h"
 #include "platform/FeedPath.h"
 #include "platform/ProcessMemory.h"
+#include "platform/UnixSocket.h"
 
 namespace orlex {
 
@@ -31,16 +32,6 @@ constexpr size_t kReadChunk = 64 * 1024;
 constexpr size_t kLargeRequest = 1024 * 1024;
 // Feeds beyond the connection bound wait here until a connection closes.
 constexpr int kListenBacklog = 128;
-
-bool MakeAddress(const std::string& path, sockaddr_un& address) {
-  address = sockaddr_un{};
-  address.sun_family = AF_UNIX;
-  if (path.empty() || path.size() >= sizeof(address.sun_path)) {
-    return false;
-  }
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  return true;
-}
 
 std::string ErrnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
 
@@ -177,36 +168,19 @@ void TFeedServer::RemoveOwnSocketFile() const {
 }
 
 std::optional<uid_t> TFeedServer::ReadPeerUid(int fd) {
-  ucred credentials{};
-  socklen_t size = sizeof(credentials);
-  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof(credentials)) {
-    return std::nullopt;
-  }
-  return credentials.uid;
+  const std::optional<ucred> credentials = PeerCredentials(fd);
+  if (!credentials) return std::nullopt;
+  return credentials->uid;
 }
 
-bool TFeedServer::SomeoneAnswers() const {
-  sockaddr_un address;
-  if (!MakeAddress(path_, address)) {
-    return false;
-  }
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    return false;
-  }
-  // Non-blocking, so a display whose backlog is full still counts as answering instead of hanging us.
-  const int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-  const bool answers = rc == 0 || errno == EAGAIN || errno == EINPROGRESS;
-  ::close(fd);
-  return answers;
-}
+bool TFeedServer::SomeoneAnswers() const { return SomeoneListensAt(path_); }
 
 void TFeedServer::Start() {
   if (!PrepareFeedSocketDir(path_, true, error_)) {
     return;
   }
   sockaddr_un address;
-  if (!MakeAddress(path_, address)) {
+  if (!MakeUnixAddress(path_, address)) {
     error_ = "socket path is empty or too long: " + path_;
     return;
   }

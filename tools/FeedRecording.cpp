@@ -65,12 +65,6 @@ rec::TRecording LoadRecording(const std::string& file) {
   return recording;
 }
 
-std::string Seconds(uint64_t micros) {
-  char text[32];
-  std::snprintf(text, sizeof(text), "%" PRIu64 ".%06" PRIu64, micros / 1000000, micros % 1000000);
-  return text;
-}
-
 std::string FrameName(const rec::TExchange& exchange) {
   if (exchange.msg == orlex::kMsgCopyData) {
     switch (exchange.data) {
@@ -146,8 +140,8 @@ int RunRecord(const TRecordArgs& args) {
 }
 
 int RunReplay(const TReplayArgs& args) {
-  const rec::TRecording recording = LoadRecording(args.file);
-  const std::vector<rec::TExchange> exchanges = rec::PairExchanges(recording.events);
+  rec::TRecording recording = LoadRecording(args.file);
+  const std::vector<rec::TExchange> exchanges = rec::PairExchanges(std::move(recording.events));
   rec::TReplayWindow window;
   window.speed = args.speed;
   window.fromSeconds = args.fromSeconds;
@@ -190,7 +184,7 @@ int RunReplay(const TReplayArgs& args) {
       if (exchange.outcome != rec::TOutcome::Unknown &&
           (exchange.outcome != outcome || (outcome == rec::TOutcome::Replied && exchange.result != result))) {
         ++differ;
-        std::cout << Seconds(exchange.micros) << " s, connection " << exchange.connection << ", "
+        std::cout << rec::RecordingSeconds(exchange.micros) << " s, connection " << exchange.connection << ", "
                   << FrameName(exchange) << ": recorded " << OutcomeText(exchange.outcome, exchange.result)
                   << ", now " << OutcomeText(outcome, result) << std::endl;
       }
@@ -205,8 +199,8 @@ int RunReplay(const TReplayArgs& args) {
 }
 
 int RunExport(const TExportArgs& args) {
-  const rec::TRecording recording = LoadRecording(args.file);
-  const std::vector<rec::TExchange> exchanges = rec::PairExchanges(recording.events);
+  rec::TRecording recording = LoadRecording(args.file);
+  const std::vector<rec::TExchange> exchanges = rec::PairExchanges(std::move(recording.events));
   std::ofstream file;
   std::error_code ignored;
   if (!args.out.empty() && std::filesystem::equivalent(args.file, args.out, ignored)) {

@@ -17,6 +17,7 @@
 
 #include "platform/FeedFrame.h"
 #include "platform/FeedPath.h"
+#include "platform/UnixSocket.h"
 #include "tools/core/Recording.h"
 
 namespace orlexfeed {
@@ -36,42 +37,17 @@ uint64_t SteadyMicros() {
 }
 
 sockaddr_un Address(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.empty() || path.size() >= sizeof(address.sun_path)) {
-    throw std::runtime_error("socket path is empty or too long: " + path);
-  }
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  sockaddr_un address;
+  if (!orlex::MakeUnixAddress(path, address)) throw std::runtime_error("socket path is empty or too long: " + path);
   return address;
-}
-
-bool SomeoneAnswers(const sockaddr_un& address) {
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return false;
-  // Non-blocking, as the display's own check: a listener whose backlog is full counts as answering
-  // instead of holding the relay's start up.
-  const int rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-  const bool answers = rc == 0 || errno == EAGAIN || errno == EINPROGRESS;
-  ::close(fd);
-  return answers;
 }
 
 // The display's end of a new pair; -1 when nobody answers there.
 int ConnectDisplay(const std::string& path, std::string& error) {
   if (!orlex::PrepareFeedSocketDir(path, false, error)) return -1;
-  const sockaddr_un address = Address(path);
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int fd = orlex::ConnectUnixStream(Address(path));
   if (fd < 0) {
-    error = std::strerror(errno);
-    return -1;
-  }
-  int rc;
-  do {
-    rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
     error = "no display answers on " + path;
-    ::close(fd);
     return -1;
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -110,7 +86,7 @@ struct TFeedRelay::TPair {
 TFeedRelay::TFeedRelay(std::string listenPath, std::string displayPath)
     : listenPath_(std::move(listenPath)), displayPath_(std::move(displayPath)) {
   const sockaddr_un address = Address(listenPath_);
-  if (SomeoneAnswers(address)) throw std::runtime_error("something already answers on " + listenPath_);
+  if (orlex::SomeoneListensAt(listenPath_)) throw std::runtime_error("something already answers on " + listenPath_);
   struct stat existing {};
   if (lstat(listenPath_.c_str(), &existing) == 0) {
     if (!S_ISSOCK(existing.st_mode)) throw std::runtime_error(listenPath_ + " exists and is not a socket");
@@ -174,10 +150,8 @@ void TFeedRelay::Accept() {
     const int feed = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (feed < 0) return;
     // The display lets only its own user and root in; the relay must not open that door to others.
-    ucred credentials{};
-    socklen_t length = sizeof(credentials);
-    if (getsockopt(feed, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0 ||
-        (credentials.uid != getuid() && credentials.uid != 0)) {
+    const std::optional<ucred> credentials = orlex::PeerCredentials(feed);
+    if (!credentials || (credentials->uid != getuid() && credentials->uid != 0)) {
       ::close(feed);
       continue;
     }

@@ -4,16 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/core/FeedPackets.h"
 #include "app/core/PidRegistry.h"
 #include "app/core/RegistryHost.h"
 #include "platform/FeedFrame.h"
 
 namespace orlex::app {
-
-// Packet kinds of a copy-data message.
-inline constexpr std::uint32_t kInitPacket = 0;
-inline constexpr std::uint32_t kPidPacket = 1;
-inline constexpr std::uint32_t kSaveRequest = 4;
 
 // Handles a PID packet (text trimmed): stores every key,value field, refreshes, resets the watchdog
 // and returns 1; returns 0 at the first field without a comma. An empty packet or a failure while a

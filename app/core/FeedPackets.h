@@ -11,6 +11,11 @@
 
 namespace orlex::app {
 
+// Packet kinds of a copy-data message.
+inline constexpr std::uint32_t kInitPacket = 0;
+inline constexpr std::uint32_t kPidPacket = 1;
+inline constexpr std::uint32_t kSaveRequest = 4;
+
 inline constexpr char kFieldDelimiter = ';';
 inline constexpr char kFieldQuote = '"';
 // The INIT count that stands for a failed conversion.

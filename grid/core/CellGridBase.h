@@ -232,6 +232,11 @@ class TCellGridBase : protected TGridLook {
   // paste that would add more than kPasteGrowthLimit cells is refused with 0, the grid untouched.
   // The written block is reported through OnCellsChanged.
   int PasteTextBlock(int col, int row, const std::string& text);
+  // The two checks every paste makes first, whatever its format: whether the grid takes pastes at
+  // all, and whether counts of `cols` x `rows` stay representable and add at most kPasteGrowthLimit
+  // cells.
+  bool TakesPastes() const;
+  bool PasteGrowthAllowed(std::int64_t cols, std::int64_t rows) const;
   // Stores one pasted value (the cell repaints).
   virtual void SetCellFromPaste(int col, int row, const std::string& value);
   // Whether editing may change a cell: goEditing, a non-fixed cell, and no ReadOnly record.

@@ -152,9 +152,17 @@ void TCellGridBase::SetCellFromPaste(int col, int row, const std::string& value)
   SetCells(col, row, value);
 }
 
+bool TCellGridBase::TakesPastes() const {
+  return (Options & goEditing) || Navigation.AllowClipboardAlways || MouseActions.RangeSelectAndEdit;
+}
+
+bool TCellGridBase::PasteGrowthAllowed(std::int64_t cols, std::int64_t rows) const {
+  const std::int64_t before = std::int64_t{ColCount()} * RowCount();
+  return cols <= INT_MAX && rows <= INT_MAX && cols * rows - before <= kPasteGrowthLimit;
+}
+
 int TCellGridBase::PasteTextBlock(int col, int row, const std::string& text) {
-  if (col < 0 || row < 0) return 0;
-  if (!(Options & goEditing) && !Navigation.AllowClipboardAlways && !MouseActions.RangeSelectAndEdit) return 0;
+  if (col < 0 || row < 0 || !TakesPastes()) return 0;
 
   const auto walk = [&] {
     return TPasteWalk{ColCount(), RowCount(), Navigation.AllowClipboardColGrow, Navigation.AllowClipboardRowGrow};
@@ -162,10 +170,8 @@ int TCellGridBase::PasteTextBlock(int col, int row, const std::string& text) {
   // Measure first: text from another application must not make the grid grow without bound.
   TPasteWalk dry = walk();
   dry.Run(col, row, text, [](std::int64_t, std::int64_t, std::string_view) {}, [] {});
-  const std::int64_t before = std::int64_t{ColCount()} * RowCount();
-  if (dry.colCount > INT_MAX || dry.rowCount > INT_MAX || dry.count > INT_MAX || dry.cmax > INT_MAX ||
-      dry.lastRow > INT_MAX ||
-      dry.colCount * dry.rowCount - before > kPasteGrowthLimit) {
+  if (dry.count > INT_MAX || dry.cmax > INT_MAX || dry.lastRow > INT_MAX ||
+      !PasteGrowthAllowed(dry.colCount, dry.rowCount)) {
     return 0;
   }
 

@@ -1,28 +1,19 @@
 #include "tools/core/CsvExport.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
 
 #include "app/core/FeedPackets.h"
+#include "app/core/PidRegistry.h"
 #include "platform/FeedFrame.h"
 
 namespace orlex::recording {
 
 namespace {
 
-constexpr uint32_t kInitKind = 0;
-constexpr uint32_t kPidKind = 1;
-constexpr int kMostPids = 80;  // an INIT packet registers at most this many
-
-std::string Seconds(uint64_t micros) {
-  char text[32];
-  std::snprintf(text, sizeof(text), "%" PRIu64 ".%06" PRIu64, micros / 1000000, micros % 1000000);
-  return text;
-}
+constexpr int kMostPids = app::TPidTable::kSlots;  // an INIT packet registers at most this many
 
 std::string PacketText(const TExchange& exchange) {
   return std::string(app::TrimText(FeedPayloadText(exchange.payload)));
@@ -42,7 +33,7 @@ void Walk(const std::vector<TExchange>& exchanges, TOnInit onInit, TOnPacket onP
   for (const TExchange& exchange : exchanges) {
     if (exchange.msg != kMsgCopyData) continue;
     const std::string text = PacketText(exchange);
-    if (exchange.data == kInitKind) {
+    if (exchange.data == app::kInitPacket) {
       initSeen = true;
       std::vector<std::pair<std::string, std::string>> pids;  // key, description
       std::string_view rest;
@@ -55,7 +46,7 @@ void Walk(const std::vector<TExchange>& exchanges, TOnInit onInit, TOnPacket onP
         }
       }
       onInit(pids);
-    } else if (exchange.data == kPidKind && initSeen) {
+    } else if (exchange.data == app::kPidPacket && initSeen) {
       app::SplitFields(text, fields);
       if (fields.empty()) continue;
       fields.pop_back();  // the display drops the last field: the empty one after the final ';'
@@ -95,7 +86,7 @@ void WriteLongCsv(const std::vector<TExchange>& exchanges, std::ostream& out) {
         for (const auto& [key, description] : pids) descriptions.emplace(key, description);  // the first PID of a key names it
       },
       [&](const TExchange& exchange, const std::vector<TValue>& values) {
-        const std::string time = Seconds(exchange.micros);
+        const std::string time = RecordingSeconds(exchange.micros);
         for (const TValue& v : values) {
           const auto it = descriptions.find(v.key);
           out << time << ',' << CsvField(v.key) << ',' << CsvField(it == descriptions.end() ? "" : it->second) << ','
@@ -128,7 +119,7 @@ void WriteWideCsv(const std::vector<TExchange>& exchanges, std::ostream& out) {
       [&](const TExchange& exchange, const std::vector<TValue>& values) {
         std::fill(row.begin(), row.end(), std::string());
         for (const TValue& v : values) row[column.at(v.key)] = v.value;  // a key given twice: the later value
-        out << Seconds(exchange.micros);
+        out << RecordingSeconds(exchange.micros);
         for (const std::string& cell : row) out << ',' << CsvField(cell);
         out << "\r\n";
       });

@@ -1,6 +1,8 @@
 #include "tools/core/Recording.h"
 
 #include <algorithm>
+#include <cinttypes>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -170,10 +172,10 @@ std::string DescribeReadStatus(const TRecording& recording, const std::string& n
   return "";
 }
 
-std::vector<TExchange> PairExchanges(const std::vector<TRecordEvent>& events) {
+std::vector<TExchange> PairExchanges(std::vector<TRecordEvent> events) {
   std::vector<TExchange> exchanges;
   std::map<uint32_t, std::deque<size_t>> waiting;  // per connection, frames without a reply yet
-  for (const TRecordEvent& event : events) {
+  for (TRecordEvent& event : events) {
     switch (event.kind) {
       case TRecordKind::Frame: {
         TExchange exchange;
@@ -181,7 +183,7 @@ std::vector<TExchange> PairExchanges(const std::vector<TRecordEvent>& events) {
         exchange.connection = event.connection;
         exchange.msg = event.msg;
         exchange.data = event.data;
-        exchange.payload = event.payload;
+        exchange.payload = std::move(event.payload);
         waiting[event.connection].push_back(exchanges.size());
         exchanges.push_back(std::move(exchange));
         break;
@@ -212,6 +214,12 @@ std::vector<TExchange> PairExchanges(const std::vector<TRecordEvent>& events) {
   std::stable_sort(exchanges.begin(), exchanges.end(),
                    [](const TExchange& a, const TExchange& b) { return a.micros < b.micros; });
   return exchanges;
+}
+
+std::string RecordingSeconds(uint64_t micros) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%" PRIu64 ".%06" PRIu64, micros / 1000000, micros % 1000000);
+  return text;
 }
 
 }  // namespace orlex::recording

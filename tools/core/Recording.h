@@ -95,7 +95,11 @@ struct TExchange {
 };
 
 // Pairs frames with their replies (each connection's replies answer its frames in order), in the order
-// the frames arrived. A reply with no frame waiting for it (a damaged file) is ignored.
-std::vector<TExchange> PairExchanges(const std::vector<TRecordEvent>& events);
+// the frames arrived. A reply with no frame waiting for it (a damaged file) is ignored. The frames'
+// payloads are moved out of `events` (pass a copy to keep them).
+std::vector<TExchange> PairExchanges(std::vector<TRecordEvent> events);
+
+// Recording time as seconds with six decimals, as the tool prints and exports it.
+std::string RecordingSeconds(uint64_t micros);
 
 }  // namespace orlex::recording

@@ -3,15 +3,14 @@
 #include <cmath>
 #include <limits>
 
+#include "app/core/FeedPackets.h"
 #include "platform/FeedFrame.h"
 
 namespace orlex::recording {
 
 namespace {
 
-constexpr uint32_t kInitKind = 0;
-
-bool IsInit(const TExchange& exchange) { return exchange.msg == kMsgCopyData && exchange.data == kInitKind; }
+bool IsInit(const TExchange& exchange) { return exchange.msg == kMsgCopyData && exchange.data == app::kInitPacket; }
 
 // Seconds of recording time as microseconds; negative is 0, beyond the representable is the largest.
 uint64_t ToMicros(double seconds) {

@@ -280,10 +280,7 @@ std::optional<TGridCellsBlock> ReadGridCells(std::string_view bytes) {
 }
 
 int PasteGridCells(TCellGridBase& grid, int col, int row, const TGridCellsBlock& block, const TGridSizeAccess& sizes) {
-  if (col < 0 || row < 0) return 0;
-  if (!(grid.Look().Options & goEditing) && !grid.Navigation.AllowClipboardAlways && !grid.MouseActions.RangeSelectAndEdit) {
-    return 0;
-  }
+  if (col < 0 || row < 0 || !grid.TakesPastes()) return 0;
   std::int64_t cols = grid.ColCount();
   std::int64_t rows = grid.RowCount();
   if (block.FullGrid) {
@@ -293,8 +290,7 @@ int PasteGridCells(TCellGridBase& grid, int col, int row, const TGridCellsBlock&
     if (grid.Navigation.AllowClipboardColGrow) cols = std::max<std::int64_t>(cols, std::int64_t{col} + block.ColCount);
     if (grid.Navigation.AllowClipboardRowGrow) rows = std::max<std::int64_t>(rows, std::int64_t{row} + block.RowCount);
   }
-  const std::int64_t before = std::int64_t{grid.ColCount()} * grid.RowCount();
-  if (cols > INT_MAX || rows > INT_MAX || cols * rows - before > kPasteGrowthLimit) return 0;
+  if (!grid.PasteGrowthAllowed(cols, rows)) return 0;
 
   if (block.FullGrid) {
     for (int r = 0; r < grid.RowCount(); ++r) {
