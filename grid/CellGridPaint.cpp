@@ -70,9 +70,12 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
   const QRect area = viewport()->rect();
   const int gridRight = std::max(0, ColLeft(lastCol) + ColWidths(lastCol));
   const int gridBottom = std::max(0, RowTop(lastRow) + RowHeights(lastRow));
+  // Filled only where the region reaches: a paint of a few cells leaves these areas alone.
   const QColor fill = QtColor(Color);
-  if (gridRight < area.width()) painter.fillRect(QRect(gridRight, 0, area.width() - gridRight, area.height()), fill);
-  if (gridBottom < area.height()) painter.fillRect(QRect(0, gridBottom, gridRight, area.height() - gridBottom), fill);
+  const QRect right(gridRight, 0, area.width() - gridRight, area.height());
+  const QRect bottom(0, gridBottom, gridRight, area.height() - gridBottom);
+  if (gridRight < area.width() && region.intersects(right)) painter.fillRect(right, fill);
+  if (gridBottom < area.height() && region.intersects(bottom)) painter.fillRect(bottom, fill);
 
   if (sizingCol_ >= 0) DrawSizingLine(painter, sizingLineX_);
   canvas_.SetPainter(nullptr);
