@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTextLayout>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -161,8 +162,20 @@ const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, 
   return *current_;
 }
 
+TPlainGlyphs* TTextCanvas::DrawingTable(TCanvasFont& font) const {
+  if (!shortcuts_ || !painter_) return nullptr;
+  // The table's positions and ink boxes hold for a painter that only moves by whole pixels; a
+  // scaled or rotated painter, or one moved by a fraction, draws through the full layout.
+  const QTransform transform = painter_->deviceTransform();
+  if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
+      transform.dy() != std::floor(transform.dy())) {
+    return nullptr;
+  }
+  return PlainGlyphsOf(font);
+}
+
 void TTextCanvas::DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run) {
-  TPlainGlyphs* plain = shortcuts_ ? PlainGlyphsOf(font) : nullptr;
+  TPlainGlyphs* plain = DrawingTable(font);
   if (plain && plain->Place(run, placed_)) {
     DrawPlaced(font, origin, placed_);
   } else {
@@ -230,7 +243,8 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   if (drawLines_.size() < placement.visibleCount) drawLines_.resize(placement.visibleCount);
   // Clipping to the rectangle costs the raster engine a new clip per text; a text whose every glyph
   // lies inside the rectangle is drawn without one, which changes no pixel.
-  bool inkInside = plain != nullptr;
+  TPlainGlyphs* drawingTable = DrawingTable(font);
+  bool inkInside = drawingTable != nullptr;
   for (std::size_t i = 0; i < placement.visibleCount; ++i) {
     TDrawLine& line = drawLines_[i];
     line.text.assign(view.substr(lines[i].start, lines[i].length));
@@ -243,7 +257,7 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
     line.origin = QPoint(rect.left() + AlignLine(lineWidth, rect.width(), flags),
                          rect.top() + placement.firstTop + static_cast<int>(i) * lineHeight + font.ascent);
     // A tab is never placed: lines with tabs are drawn run by run below.
-    line.placed = plain && plain->Place(line.text, line.glyphs);
+    line.placed = drawingTable && drawingTable->Place(line.text, line.glyphs);
     const TInkBox& ink = line.glyphs.ink;
     inkInside = inkInside && line.placed &&
                 (ink.Empty() || (line.origin.x() + ink.left >= rect.left() && line.origin.y() + ink.top >= rect.top() &&

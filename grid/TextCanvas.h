@@ -93,6 +93,8 @@ class TTextCanvas {
   std::size_t FontsBuilt() const { return fontsBuilt_; }
 
  private:
+  // The font's plain glyph table when the shortcuts are on and the painter allows drawing from it.
+  TPlainGlyphs* DrawingTable(TCanvasFont& font) const;
   // Draws one run without tabs or line breaks, its baseline starting at origin.
   void DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run);
   // Draws the glyphs the plain table placed, the run's baseline starting at origin.

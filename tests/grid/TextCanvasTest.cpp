@@ -188,6 +188,31 @@ INSTANTIATE_TEST_SUITE_P(
                     TPlainCase{"Underlined", "Arial", {10}, fsUnderline}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A painter that scales or moves by a fraction of a pixel gets what the full layout draws.
+TEST(TextCanvasPlainWay, TransformedPaintersDrawAsTheFullLayout) {
+  for (const QTransform& transform : {QTransform::fromScale(1.5, 1.5), QTransform::fromTranslate(0.25, 0.5),
+                                      QTransform().rotate(10)}) {
+    QImage images[2];
+    for (const bool shortcuts : {true, false}) {
+      TTextCanvas canvas;
+      QImage& image = images[shortcuts ? 0 : 1];
+      image = QImage(160, 60, QImage::Format_ARGB32_Premultiplied);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      painter.setTransform(transform);
+      canvas.SetPainter(&painter);
+      canvas.SetShortcuts(shortcuts);
+      canvas.SelectFont("Arial", 10, 0);
+      canvas.SetTextColor(Qt::black);
+      // A rectangle the text overhangs, so the clip matters too.
+      QRect rect(2, 2, 30, 12);
+      canvas.DrawText("-127.25 rpm", rect, DT_SINGLELINE | DT_NOPREFIX);
+      canvas.SetPainter(nullptr);
+    }
+    EXPECT_TRUE(images[0] == images[1]) << transform.type();
+  }
+}
+
 // The glyph table serves the grid's fonts: values drawn in them take it, kerning pairs do not.
 TEST(TextCanvasPlainWay, CommonValuesTakeItAndKerningPairsDoNot) {
   TTextCanvas canvas;
