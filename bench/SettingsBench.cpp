@@ -112,7 +112,8 @@ void BM_InitReads(benchmark::State& state) {
 BENCHMARK(BM_InitReads)->Arg(0)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 // The same right after the file was written (by a save, or anyone): the file's stamp cannot yet vouch
-// for what was read, so every read compares the file with what it kept.
+// for what was read, but the file watch started before the read can (without one, every read would
+// compare the file with what was kept).
 void BM_InitReadsJustWritten(benchmark::State& state) {
   TFullTable full;
   const std::string path = TempSettingsPath();

@@ -18,6 +18,7 @@
 #include <unordered_map>
 
 #include "platform/AnsiDecode.h"
+#include "platform/FileWatch.h"
 #include "platform/HexDigits.h"
 #include "platform/LocaleInfo.h"
 
@@ -56,7 +57,7 @@ std::string UnquotedValue(std::string_view raw) {
 // anything else that stops the read (a directory in its place, an I/O error) says why in errorText.
 // `status` receives what the file system said of the file read.
 bool ReadWholeFile(const std::string& path, std::string& contents, std::string& errorText, struct stat& status) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // a planted link is not read
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno != ENOENT && errno != ENOTDIR) errorText = std::strerror(errno);
     return false;
@@ -145,6 +146,7 @@ struct TProfileReader::TSnapshot {
   std::string contents;
   TFileStamp stamp;
   std::int64_t readAt = 0;  // real time just before the read
+  bool watched = false;     // the reader's watch was started just before the read
   // The body of the first section of each name, by its name with case folded.
   std::unordered_map<std::u32string, std::string_view> sections;
 
@@ -361,14 +363,40 @@ TProfileReader& TProfileReader::operator=(TProfileReader&&) noexcept = default;
 
 void TProfileReader::Forget() const { snapshot_.reset(); }
 
+void TProfileReader::UseFileWatches(std::shared_ptr<TFileWatchSource> source) {
+  watch_.reset();
+  snapshot_.reset();
+  watches_ = std::move(source);
+  watchesChosen_ = true;
+}
+
+bool TProfileReader::ArmWatch() const {
+  if (!watchesChosen_ && !watches_) watches_ = SharedFileWatches();
+  if (!watch_ && watches_) watch_ = watches_->Watch(path_);
+  return watch_ && watch_->Arm();
+}
+
 const TProfileReader::TSnapshot* TProfileReader::Current() const {
-  // The kept text serves while the file's stamp is unchanged and old enough to vouch for it.
+  // The kept text serves while the file's stamp is unchanged and either the stamp is old enough to
+  // vouch for it or the watch has seen nothing since the text was read.
   struct stat st {};
-  if (snapshot_ && ::lstat(path_.c_str(), &st) == 0 && TFileStamp::Of(st) == snapshot_->stamp &&
-      !snapshot_->StampIsRecent()) {
+  const bool found = ::stat(path_.c_str(), &st) == 0;
+  const int lookError = errno;
+  const TFileStamp now = found ? TFileStamp::Of(st) : TFileStamp{};
+  const bool sameStamp = snapshot_ && found && now == snapshot_->stamp;
+  // An old stamp vouches alone and costs nothing more; the watch answers for a recent one.
+  if (sameStamp && (!snapshot_->StampIsRecent() || (snapshot_->watched && watch_->Unchanged()))) {
     return snapshot_.get();
   }
+  if (!found && (lookError == ENOENT || lookError == ENOTDIR)) {
+    snapshot_.reset();  // no file: nothing to read, nothing to watch
+    return nullptr;
+  }
   const std::int64_t readAt = clock_ ? clock_() : RealTimeNs();
+  // Before the read, so that whatever changes from here on is seen. Only a regular file can be
+  // watched, and a file whose watch was refused is tried again only once it has changed.
+  const bool retry = !(sameStamp && !snapshot_->watched);
+  const bool watched = found && S_ISREG(st.st_mode) && retry && ArmWatch();
   std::string contents;
   std::string errorText;
   if (!ReadWholeFile(path_, contents, errorText, st)) {
@@ -384,6 +412,7 @@ const TProfileReader::TSnapshot* TProfileReader::Current() const {
   } else {
     snapshot_ = std::make_unique<TSnapshot>(std::move(contents), stamp, readAt);
   }
+  snapshot_->watched = watched;
   return snapshot_.get();
 }
 
@@ -509,20 +538,25 @@ std::string TProfileWriter::Text() const {
 void TProfileWriter::Commit() const {
   const std::runtime_error failure("Unable to write to " + path_);
   const std::string text = Text();
-  RemoveStaleTemporaries(path_);
+  // A file that is a symbolic link (a settings file shared by several copies) stays one: the file it
+  // leads to is replaced, as it is what reads of the path read. A link that leads nowhere is replaced.
+  std::error_code unresolved;
+  const std::filesystem::path resolved = std::filesystem::canonical(path_, unresolved);
+  const std::string target = unresolved ? path_ : resolved.string();
+  RemoveStaleTemporaries(target);
   std::string temporaryPath;
-  const int fd = CreateTemporaryBeside(path_, temporaryPath);
+  const int fd = CreateTemporaryBeside(target, temporaryPath);
   if (fd < 0) throw failure;
   // Keep the old file's permissions: a file the user restricted stays restricted.
   struct stat old {};
-  if (::stat(path_.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
   const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temporaryPath.c_str(), path_.c_str()) != 0) {
+  if (!written || !closed || ::rename(temporaryPath.c_str(), target.c_str()) != 0) {
     ::unlink(temporaryPath.c_str());
     throw failure;
   }
-  SyncDirectoryOf(path_);
+  SyncDirectoryOf(target);
 }
 
 }  // namespace orlex

@@ -39,11 +39,16 @@ struct TProfileText {
 };
 TProfileText SplitProfileText(std::string_view contents);
 
+class TFileWatch;
+class TFileWatchSource;
+
 // Reads values. Every read gives what opening and parsing the file afresh would give, so a reader kept
 // open for a long time sees what has been written since, and a file that has gone gives the defaults.
-// It keeps the file's text parsed only while the file's stamp (device, inode, type and mode, size,
-// modification and change times to the nanosecond) stays as it was and is too old to hide a change;
-// otherwise it reads the file again. Not for use from more than one thread at a time.
+// A symbolic link is followed, as opening the file does. The reader keeps the file's text parsed only
+// while the file's stamp (device, inode, type and mode, size, modification and change times to the
+// nanosecond) stays as it was, and either the stamp is too old to hide a change or a watch started
+// before the text was read has seen no change since; otherwise it reads the file again. Not for use from
+// more than one thread at a time.
 class TProfileReader {
  public:
   explicit TProfileReader(std::string path);
@@ -76,6 +81,10 @@ class TProfileReader {
   using TClock = std::function<std::int64_t()>;
   void UseClock(TClock clock) { clock_ = std::move(clock); }
 
+  // Where the reader's file watch comes from: by default the process's shared one (SharedFileWatches);
+  // nullptr for none, when only the stamp can vouch for the kept text.
+  void UseFileWatches(std::shared_ptr<TFileWatchSource> source);
+
   // Lets go of the kept text (and its memory); the next read reads the file. For writers of the file.
   void Forget() const;
 
@@ -83,10 +92,15 @@ class TProfileReader {
   struct TSnapshot;
   // The file as read now, or nullptr when there is none or it cannot be read (reported).
   const TSnapshot* Current() const;
+  // Starts the file's watch afresh, before a read; false when there is none.
+  bool ArmWatch() const;
 
   std::string path_;
   TReadFailure onReadFailure_;
   TClock clock_;
+  bool watchesChosen_ = false;
+  mutable std::shared_ptr<TFileWatchSource> watches_;
+  mutable std::unique_ptr<TFileWatch> watch_;
   mutable std::unique_ptr<TSnapshot> snapshot_;
 };
 

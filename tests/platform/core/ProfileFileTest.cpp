@@ -373,6 +373,28 @@ TEST(ProfileWrite, CommitReplacesTheFileAndKeepsItsPermissions) {
   EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// A settings file that is a link to one shared elsewhere stays a link: the save replaces the file it
+// leads to (keeping that file's permissions), and leaves no temporary file in either folder.
+TEST(ProfileWrite, CommitThroughALinkReplacesTheFileItLeadsTo) {
+  TTempDir dir;
+  fs::create_directory(dir.Path() / "shared");
+  const std::string shared = dir.File("shared/all.ini");
+  const std::string path = dir.File("settings.ini");
+  WriteRaw(shared, "[old]\r\nID=1\r\n");
+  fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("shared/all.ini", path);
+  orlex::TProfileWriter writer(path);
+  writer.WriteInteger("new", "ID", 2);
+  writer.Commit();
+  EXPECT_TRUE(fs::is_symlink(path));
+  EXPECT_EQ(ReadRaw(shared), "[new]\r\nID=2\r\n");
+  EXPECT_EQ(fs::status(shared).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(orlex::TProfileReader(path).ReadInteger("new", "ID", -1), 2);
+  int entries = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) entries += entry.is_directory() ? 0 : 1;
+  EXPECT_EQ(entries, 2) << "a temporary file was left behind";
+}
+
 // ---- reading a whole file as pieces to carry over ----
 
 TEST(ProfileText, PiecesKeepTheirBytesAndLoseOnlyTrailingBlankLines) {
