@@ -76,7 +76,7 @@ class TPlainGlyphs {
   // Places text when every character is printable ASCII that shapes alone to at most one glyph of
   // the font, and every neighbouring pair shapes to exactly those glyphs, the second one advance of
   // the first after it. out then holds the glyphs, positions and advance the full layout gives.
-  // False (out unspecified) otherwise, for an empty text and for one longer than kMaxLength.
+  // False otherwise (out then holds nothing to use), for an empty text and for one longer than kMaxLength.
   bool Place(std::u16string_view text, TPlacedText& out);
 
   // How many texts the table has shaped so far: each character and pair once at most.
