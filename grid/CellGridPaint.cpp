@@ -70,9 +70,12 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
   const QRect area = viewport()->rect();
   const int gridRight = std::max(0, ColLeft(lastCol) + ColWidths(lastCol));
   const int gridBottom = std::max(0, RowTop(lastRow) + RowHeights(lastRow));
+  // Filled only where the region reaches: a paint of a few cells leaves these areas alone.
   const QColor fill = QtColor(Color);
-  if (gridRight < area.width()) painter.fillRect(QRect(gridRight, 0, area.width() - gridRight, area.height()), fill);
-  if (gridBottom < area.height()) painter.fillRect(QRect(0, gridBottom, gridRight, area.height() - gridBottom), fill);
+  const QRect right(gridRight, 0, area.width() - gridRight, area.height());
+  const QRect bottom(0, gridBottom, gridRight, area.height() - gridBottom);
+  if (gridRight < area.width() && region.intersects(right)) painter.fillRect(right, fill);
+  if (gridBottom < area.height() && region.intersects(bottom)) painter.fillRect(bottom, fill);
 
   if (sizingCol_ >= 0) DrawSizingLine(painter, sizingLineX_);
   canvas_.SetPainter(nullptr);
@@ -110,12 +113,13 @@ void TCellGrid::DrawCell(QPainter& painter, int ACol, int ARow, QRect ARect, TGr
   const QRect full = CellRect(ACol, ARow);
   const QRect rect = full.isEmpty() ? ARect : full;
 
-  // A scrolled cell that reaches under the fixed cells is clipped to the scrolled area.
-  const int fixedWidth = FixedColsWidth();
-  const int fixedHeight = FixedRowsHeight();
-  const bool clipCols = ACol >= FixedCols() && FixedCols() > 0 && rect.left() < fixedWidth;
-  const bool clipRows = ARow >= FixedRows() && FixedRows() > 0 && rect.top() < fixedHeight;
+  // A scrolled cell that reaches under the fixed cells is clipped to the scrolled area. The fixed
+  // cells' extent is summed only for a cell that could reach under them.
+  const bool clipCols = ACol >= FixedCols() && FixedCols() > 0 && rect.left() < FixedColsWidth();
+  const bool clipRows = ARow >= FixedRows() && FixedRows() > 0 && rect.top() < FixedRowsHeight();
   if (clipCols || clipRows) {
+    const int fixedWidth = FixedColsWidth();
+    const int fixedHeight = FixedRowsHeight();
     painter.save();
     const int left = ACol < FixedCols() ? 0 : fixedWidth;
     const int top = ARow < FixedRows() ? 0 : fixedHeight;

@@ -1,6 +1,9 @@
 #include "grid/TextCanvas.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QTextLayout>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -33,7 +36,65 @@ QFont MakeFont(const std::string& name, int points, TFontStyles style) {
 
 constexpr std::size_t kWidthCacheLimit = 4096;
 
-int MeasuredWidth(TCanvasFont& font, std::u16string_view run) {
+TFixed64 ToFixed64(qreal value) { return static_cast<TFixed64>(std::lround(value * 64)); }
+
+// What the full layout makes of text in font: the glyphs and positions the layout's own runs carry
+// and the advance the font's metrics measure, both as drawing and measuring a whole text get them.
+TShapedText ShapeInFull(const QFont& font, const QRawFont& own, std::u16string_view text) {
+  TShapedText shaped;
+  QTextLayout layout(RawString(text), font);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  if (!line.isValid()) return shaped;
+  shaped.ownFont = true;
+  const qreal baseline = line.y() + line.ascent();
+  for (const QGlyphRun& run : layout.glyphRuns()) {
+    if (!(run.rawFont() == own)) shaped.ownFont = false;
+    const QList<quint32> indexes = run.glyphIndexes();
+    const QList<QPointF> positions = run.positions();
+    if (indexes.size() != positions.size()) shaped.ownFont = false;
+    for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+      // Glyph 0 is the font's mark for a character it lacks.
+      if (indexes[i] == 0 || positions[i].y() != baseline) shaped.ownFont = false;
+      shaped.glyphs.push_back(indexes[i]);
+      shaped.x.push_back(ToFixed64(positions[i].x()));
+    }
+  }
+  shaped.advance = ToFixed64(QFontMetricsF(font).horizontalAdvance(RawString(text)));
+  if (text.size() == 1 && shaped.glyphs.size() == 1) {
+    // The pixels of the glyph's image as the font engine renders it.
+    const QRectF box = own.boundingRect(shaped.glyphs[0]);
+    shaped.ink = TInkBox{static_cast<int>(std::floor(box.left())), static_cast<int>(std::floor(box.top())),
+                         static_cast<int>(std::ceil(box.right())), static_cast<int>(std::ceil(box.bottom()))};
+  }
+  return shaped;
+}
+
+// The font's plain glyph table, made on first use; null for a font it does not serve.
+TPlainGlyphs* PlainGlyphsOf(TCanvasFont& font) {
+  if (!font.plainTried) {
+    font.plainTried = true;
+    const QFont& f = font.font;
+    if (!f.underline() && !f.strikeOut() && !f.overline() && f.letterSpacing() == 0 && f.wordSpacing() == 0 &&
+        f.capitalization() == QFont::MixedCase) {
+      font.rawFont = QRawFont::fromFont(f);
+      if (font.rawFont.isValid()) {
+        font.plain = std::make_unique<TPlainGlyphs>(
+            [f, own = font.rawFont](std::u16string_view text) { return ShapeInFull(f, own, text); });
+      }
+    }
+  }
+  return font.plain.get();
+}
+
+// Width of a run: from the plain table when given one that places it (its advance, rounded as the
+// metrics round it), else measured once and kept.
+int MeasuredWidth(TCanvasFont& font, std::u16string_view run, TPlainGlyphs* plain, TPlacedText& scratch) {
+  if (plain && plain->Place(run, scratch)) return RoundFixed64(scratch.advance);
   const auto found = font.widths.find(run);
   if (found != font.widths.end()) return found->second;
   if (font.widths.size() >= kWidthCacheLimit) font.widths.clear();
@@ -81,7 +142,12 @@ TTextCanvas::TTextCanvas() { SelectFont("Arial", 10, 0); }
 TTextCanvas::~TTextCanvas() = default;
 
 const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, TFontStyles style) {
-  TFontKey key{name, PointsToPixels(points), style & (fsBold | fsItalic | fsUnderline | fsStrikeOut)};
+  const int pixels = PointsToPixels(points);
+  const int styles = style & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
+  // A grid selects the same font for cell after cell: that needs no lookup.
+  const auto& [currentName, currentPixels, currentStyles] = currentKey_;
+  if (current_ && currentPixels == pixels && currentStyles == styles && currentName == name) return *current_;
+  TFontKey key{name, pixels, styles};
   auto it = fonts_.find(key);
   if (it == fonts_.end()) {
     if (fonts_.size() >= kFontCacheLimit) {
@@ -92,7 +158,40 @@ const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, 
     ++fontsBuilt_;
   }
   current_ = it->second.get();
+  currentKey_ = it->first;
   return *current_;
+}
+
+TPlainGlyphs* TTextCanvas::DrawingTable(TCanvasFont& font) const {
+  if (!shortcuts_ || !painter_) return nullptr;
+  // The table's positions and ink boxes hold for a painter that only moves by whole pixels; a
+  // scaled or rotated painter, or one moved by a fraction, draws through the full layout.
+  const QTransform transform = painter_->deviceTransform();
+  if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
+      transform.dy() != std::floor(transform.dy())) {
+    return nullptr;
+  }
+  return PlainGlyphsOf(font);
+}
+
+void TTextCanvas::DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run) {
+  TPlainGlyphs* plain = DrawingTable(font);
+  if (plain && plain->Place(run, placed_)) {
+    DrawPlaced(font, origin, placed_);
+  } else {
+    painter_->drawText(origin, RawString(run));
+  }
+}
+
+void TTextCanvas::DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlacedText& placed) {
+  // The glyphs the full layout would draw, at its positions, without shaping the run again.
+  ++plainRunsDrawn_;
+  if (placed.glyphs.empty()) return;
+  positions_.resize(placed.glyphs.size());
+  for (std::size_t i = 0; i < positions_.size(); ++i) positions_[i] = QPointF(placed.x[i] / 64.0, 0);
+  glyphRun_.setRawFont(font.rawFont);
+  glyphRun_.setRawData(placed.glyphs.data(), positions_.data(), static_cast<int>(positions_.size()));
+  painter_->drawGlyphRun(QPointF(origin), glyphRun_);
 }
 
 int TTextCanvas::TextWidth(const QString& text) const { return current_->metrics.horizontalAdvance(text); }
@@ -101,19 +200,25 @@ int TTextCanvas::TextHeight(const QString&) const { return current_->layout.line
 
 int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   TCanvasFont& font = *current_;
-  const TMeasureText measure = [&font](std::u16string_view run) { return MeasuredWidth(font, run); };
-  const std::u16string content = ApplyPrefixRule(ViewOf(text), flags);
-  const std::u16string_view view(content);
+  TPlainGlyphs* plain = shortcuts_ ? PlainGlyphsOf(font) : nullptr;
+  const TMeasureText measure = [&font, plain, this](std::u16string_view run) {
+    return MeasuredWidth(font, run, plain, measured_);
+  };
+  std::u16string_view view = ViewOf(text);
+  if (!(flags & DT_NOPREFIX)) {
+    prefixed_ = ApplyPrefixRule(view, flags);
+    view = prefixed_;
+  }
   const int tabStop = TabStopWidth(font.layout);
   const bool expandTabs = (flags & DT_EXPANDTABS) != 0;
   const int lineHeight = font.layout.lineHeight;
   // Drawing lays out only the lines that can show; measuring needs them all.
   const std::size_t lineLimit =
       (flags & DT_CALCRECT) ? static_cast<std::size_t>(-1) : DrawableLineLimit(lineHeight, rect.height(), flags);
-  std::vector<TTextLine> lines;
+  std::vector<TTextLine>& lines = lines_;
   if (const std::optional<TTextLine> line =
-          painter_ && fitShortcut_ ? LineThatFits(view, rect.width(), flags, font) : std::nullopt) {
-    lines.push_back(*line);
+          painter_ && shortcuts_ ? LineThatFits(view, rect.width(), flags, font) : std::nullopt) {
+    lines.assign(1, *line);
   } else {
     lines = BreakTextLines(view, rect.width(), flags, tabStop, measure, lineLimit);
   }
@@ -134,10 +239,36 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   if (!painter_) return 0;
 
   const TLinePlacement placement = PlaceLines(lines.size(), lineHeight, rect.height(), flags);
+  // Each visible line's text, where it starts, and its glyphs when the plain table places it.
+  if (drawLines_.size() < placement.visibleCount) drawLines_.resize(placement.visibleCount);
+  // Clipping to the rectangle costs the raster engine a new clip per text; a text whose every glyph
+  // lies inside the rectangle is drawn without one, which changes no pixel.
+  TPlainGlyphs* drawingTable = DrawingTable(font);
+  bool inkInside = drawingTable != nullptr;
+  for (std::size_t i = 0; i < placement.visibleCount; ++i) {
+    TDrawLine& line = drawLines_[i];
+    line.text.assign(view.substr(lines[i].start, lines[i].length));
+    int lineWidth = lines[i].width;
+    const bool moreHidden = (i + 1 == placement.visibleCount) && placement.visibleCount < lines.size();
+    if ((flags & DT_END_ELLIPSIS) && (lineWidth > rect.width() || moreHidden)) {
+      line.text = ApplyEndEllipsis(line.text, rect.width(), expandTabs, tabStop, measure, moreHidden);
+      lineWidth = MeasureLine(line.text, expandTabs, tabStop, measure);
+    }
+    line.origin = QPoint(rect.left() + AlignLine(lineWidth, rect.width(), flags),
+                         rect.top() + placement.firstTop + static_cast<int>(i) * lineHeight + font.ascent);
+    // A tab is never placed: lines with tabs are drawn run by run below.
+    line.placed = drawingTable && drawingTable->Place(line.text, line.glyphs);
+    const TInkBox& ink = line.glyphs.ink;
+    inkInside = inkInside && line.placed &&
+                (ink.Empty() || (line.origin.x() + ink.left >= rect.left() && line.origin.y() + ink.top >= rect.top() &&
+                                 line.origin.x() + ink.right <= rect.left() + rect.width() &&
+                                 line.origin.y() + ink.bottom <= rect.top() + rect.height()));
+  }
+
   // The painter's font and pen are left as the text needs them (every caller sets its own before
   // drawing); only a clip is undone. A painter without a clip of its own needs no saved state, which
   // a grid drawing a hundred cells a pass would otherwise copy and restore for each.
-  const bool clip = !(flags & DT_NOCLIP);
+  const bool clip = !(flags & DT_NOCLIP) && !inkInside;
   const bool saveState = clip && painter_->hasClipping();
   if (saveState) {
     painter_->save();
@@ -152,19 +283,14 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
     painter_->setPen(textColor_);
   }
   for (std::size_t i = 0; i < placement.visibleCount; ++i) {
-    std::u16string_view lineText = view.substr(lines[i].start, lines[i].length);
-    int lineWidth = lines[i].width;
-    std::u16string shortened;
-    const bool moreHidden = (i + 1 == placement.visibleCount) && placement.visibleCount < lines.size();
-    if ((flags & DT_END_ELLIPSIS) && (lineWidth > rect.width() || moreHidden)) {
-      shortened = ApplyEndEllipsis(lineText, rect.width(), expandTabs, tabStop, measure, moreHidden);
-      lineText = shortened;
-      lineWidth = MeasureLine(lineText, expandTabs, tabStop, measure);
+    const TDrawLine& line = drawLines_[i];
+    if (line.placed) {
+      DrawPlaced(font, line.origin, line.glyphs);
+      continue;
     }
-    const int x0 = rect.left() + AlignLine(lineWidth, rect.width(), flags);
-    const int baseline = rect.top() + placement.firstTop + static_cast<int>(i) * lineHeight + font.ascent;
+    const std::u16string_view lineText(line.text);
     if (!expandTabs) {
-      painter_->drawText(QPoint(x0, baseline), RawString(lineText));
+      DrawRun(font, line.origin, lineText);
       continue;
     }
     // Each run between tabs starts at its tab stop.
@@ -174,7 +300,7 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
       const std::size_t tab = lineText.find(u'\t', start);
       const std::u16string_view run =
           lineText.substr(start, tab == std::u16string_view::npos ? lineText.size() - start : tab - start);
-      if (!run.empty()) painter_->drawText(QPoint(x0 + x, baseline), RawString(run));
+      if (!run.empty()) DrawRun(font, QPoint(line.origin.x() + x, line.origin.y()), run);
       if (tab == std::u16string_view::npos) break;
       if (!run.empty()) x += measure(run);
       x = (x / tabStop + 1) * tabStop;

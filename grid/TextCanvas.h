@@ -7,6 +7,9 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPointF>
+#include <QRawFont>
 #include <QRect>
 #include <QString>
 #include <array>
@@ -17,8 +20,10 @@
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
+#include <vector>
 
 #include "grid/core/GridTypes.h"
+#include "grid/core/PlainGlyphs.h"
 #include "grid/core/TextLayout.h"
 
 class QPainter;
@@ -41,6 +46,12 @@ struct TCanvasFont {
     std::size_t operator()(std::u16string_view run) const { return std::hash<std::u16string_view>{}(run); }
   };
   std::unordered_map<std::u16string, int, TRunHash, std::equal_to<>> widths;
+  // Glyphs of short plain texts, learned from the full layout on first use (see PlainGlyphs.h), and
+  // the font they are drawn with. Null for a font the table does not serve: lines under or through
+  // text are drawn by the full layout over blanks too, and spacing or capitals change every glyph.
+  std::unique_ptr<TPlainGlyphs> plain;
+  QRawFont rawFont;
+  bool plainTried = false;
 
   explicit TCanvasFont(const QFont& f);
 };
@@ -69,21 +80,51 @@ class TTextCanvas {
   int TextWidth(const QString& text) const;
   int TextHeight(const QString& text) const;
 
-  // A single line of printable ASCII that certainly fits is drawn without being measured (on by
-  // default); off, every text is laid out in full, which tests compare the shortcut against.
-  void SetFitShortcut(bool enabled) { fitShortcut_ = enabled; }
+  // A single line of printable ASCII that certainly fits is drawn without being measured, and plain
+  // runs are drawn from the plain glyph table (both on by default); off, every text is laid out in
+  // full, which tests compare the shortcuts against.
+  void SetShortcuts(bool enabled) { shortcuts_ = enabled; }
+
+  // Text runs drawn from the plain glyph table instead of the full layout (see PlainGlyphs.h); lets
+  // tests and benchmarks see that common values take that way.
+  std::size_t PlainRunsDrawn() const { return plainRunsDrawn_; }
 
   // Number of fonts built so far (the cache's size); lets tests and benchmarks see that measuring reuses fonts.
   std::size_t FontsBuilt() const { return fontsBuilt_; }
 
  private:
+  // The font's plain glyph table when the shortcuts are on and the painter allows drawing from it.
+  TPlainGlyphs* DrawingTable(TCanvasFont& font) const;
+  // Draws one run without tabs or line breaks, its baseline starting at origin.
+  void DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run);
+  // Draws the glyphs the plain table placed, the run's baseline starting at origin.
+  void DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlacedText& placed);
+
+  // One line of a text being drawn.
+  struct TDrawLine {
+    std::u16string text;
+    QPoint origin;
+    bool placed = false;
+    TPlacedText glyphs;
+  };
+
   using TFontKey = std::tuple<std::string, int, int>;
   std::map<TFontKey, std::unique_ptr<TCanvasFont>> fonts_;
   TCanvasFont* current_ = nullptr;
+  TFontKey currentKey_;
   QPainter* painter_ = nullptr;
   QColor textColor_ = Qt::black;
   std::size_t fontsBuilt_ = 0;
-  bool fitShortcut_ = true;
+  std::size_t plainRunsDrawn_ = 0;
+  bool shortcuts_ = true;
+  // Kept between runs so drawing a run allocates nothing once they have grown.
+  TPlacedText placed_;
+  TPlacedText measured_;
+  std::vector<TDrawLine> drawLines_;
+  std::vector<TTextLine> lines_;
+  std::u16string prefixed_;
+  std::vector<QPointF> positions_;
+  QGlyphRun glyphRun_;
 };
 
 }  // namespace orlex::grid
