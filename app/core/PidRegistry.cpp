@@ -28,15 +28,19 @@ void TPidTable::Put(int n, std::unique_ptr<PidRecord> record) {
   if (record && record->Window) record->Window->KeepValuesIn(record->WindowValue);
   slots_[static_cast<std::size_t>(n)] = std::move(record);
   keyIndexValid_ = false;
+  ++revision_;
 }
 
 void TPidTable::Clear() {
   keyIndexValid_ = false;
+  ++revision_;
   // Move each record out before it dies: a window's destructor may let pending messages run, and
   // those must not find a half-destroyed record in the table.
   for (auto& slot : slots_) {
     std::unique_ptr<PidRecord> doomed = std::move(slot);
   }
+  // Again: whatever ran meanwhile may have kept records that are gone now.
+  ++revision_;
 }
 
 // Slots inside PidCount can still be empty while an INIT packet is being built (a message handled

@@ -46,6 +46,11 @@ class TPidTable {
   void DisableChecking();
   void EnableChecking();
 
+  // Moves on with every Put and Clear. A record's ID and Description must not change while it is in
+  // the table: the grid's refresh keeps which slot shows which record while this stays.
+  std::uint64_t Revision() const { return revision_; }
+
+
   // Stores the value in every PID of slots 1 to PidCount whose key equals `key` byte for byte.
   // Keys are looked up in an index of the records as they were put: a record's Key must not change
   // while it is in the table.
@@ -97,6 +102,26 @@ class TPidTable {
   std::unordered_map<std::string, std::size_t, TKeyHash, std::equal_to<>> keyIndex_;
   bool keyIndexValid_ = false;
   std::size_t lastKey_ = kNoKey;  // the key of the previous update
+  std::uint64_t revision_ = 0;
+
+ public:
+  // Which slot shows which PID, as the last grid refresh found it; kept and checked by the refresh.
+  struct TSlotPlanEntry {
+    int Col = 0;
+    int Row = 0;
+    PidRecord* Pid = nullptr;
+    // Written on every refresh, not only the first: another PID carries the same number into the
+    // slot, or merged cells make the slots' writes land on shared cells.
+    bool WritesDescription = false;
+  };
+  struct TSlotPlan {
+    const void* Grid = nullptr;
+    std::uint64_t GridRevision = 0;
+    std::uint64_t TableRevision = 0;
+    int PidCount = -1;
+    std::vector<TSlotPlanEntry> Entries;
+  };
+  TSlotPlan SlotPlan;
 };
 
 }  // namespace orlex::app

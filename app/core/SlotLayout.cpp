@@ -151,23 +151,60 @@ void PlaceUnplacedPids(grid::TCellGridBase& grid, TPidTable& table,
   }
 }
 
-void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
-  // Every slot is matched with the table's PIDs on every packet: the PIDs are indexed by number once.
+namespace {
+
+// A cell inside a merged block, whose text lives at the block's base cell.
+bool IsCoveredCell(const grid::TCellGridBase& grid, int col, int row) {
+  const grid::TCellProperties* p = grid.FindCellProperties(col, row);
+  return p != nullptr && !p->IsBaseCell && p->CellSpanX != -1 && p->CellSpanY != -1;
+}
+
+// Which slot shows which PID: every slot's tag matched with the table's PIDs, in the order the
+// refresh writes them.
+void BuildSlotPlan(const grid::TCellGridBase& grid, const TPidTable& table, TPidTable::TSlotPlan& plan) {
   const TPidsById pidsById(table);
+  plan.Entries.clear();
+  bool merged = false;
   for (int c : kSlotColumns) {
     if (c + 1 >= grid.ColCount()) break;
     for (int r = 1; r < grid.RowCount(); ++r) {
       const std::intptr_t tag = grid.Objects(c, r);
       // No PID's number lies outside 32 bits.
       if (tag < std::numeric_limits<std::int32_t>::min() || tag > std::numeric_limits<std::int32_t>::max()) continue;
-      pidsById.ForEach(static_cast<std::int32_t>(tag), [&](PidRecord& pid) {
-        // A window that only keeps values has them kept in the record, without being reached.
-        if (pid.Window && !pid.WindowValue.Keep(pid.Value)) pid.Window->UpdateValue(pid.Value);
-        grid.SetCells(c, r, pid.Description);
-        grid.SetCells(c + 1, r, pid.Value);
-      });
+      const std::size_t first = plan.Entries.size();
+      pidsById.ForEach(static_cast<std::int32_t>(tag), [&](PidRecord& pid) { plan.Entries.push_back({c, r, &pid, false}); });
+      if (plan.Entries.size() - first > 1)
+        for (std::size_t i = first; i < plan.Entries.size(); ++i) plan.Entries[i].WritesDescription = true;
+      merged = merged || IsCoveredCell(grid, c, r) || IsCoveredCell(grid, c + 1, r);
     }
   }
+  if (merged)
+    for (TPidTable::TSlotPlanEntry& slot : plan.Entries) slot.WritesDescription = true;
+  plan.Grid = &grid;
+  plan.TableRevision = table.Revision();
+  plan.PidCount = table.PidCount;
+}
+
+}  // namespace
+
+void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table) {
+  // Matching every slot with every PID is done again only when a tag, a text, a count or the table
+  // changed since the last refresh; otherwise the slots' descriptions are still in place.
+  TPidTable::TSlotPlan& plan = table.SlotPlan;
+  const bool fresh = plan.Grid != &grid || plan.GridRevision != grid.StoreRevision() ||
+                     plan.TableRevision != table.Revision() || plan.PidCount != table.PidCount;
+  if (fresh) BuildSlotPlan(grid, table, plan);
+  std::uint64_t expected = grid.StoreRevision();
+  for (const TPidTable::TSlotPlanEntry& slot : plan.Entries) {
+    PidRecord& pid = *slot.Pid;
+    // A window that only keeps values has them kept in the record, without being reached.
+    if (pid.Window && !pid.WindowValue.Keep(pid.Value)) pid.Window->UpdateValue(pid.Value);
+    if ((fresh || slot.WritesDescription) && grid.SetCells(slot.Col, slot.Row, pid.Description)) ++expected;
+    if (grid.SetCells(slot.Col + 1, slot.Row, pid.Value)) ++expected;
+  }
+  // Only this refresh's own writes leave the plan standing; anything else done meanwhile (by a
+  // window's update, say) drops it.
+  plan.GridRevision = grid.StoreRevision() == expected ? expected : 0;
 }
 
 }  // namespace orlex::app

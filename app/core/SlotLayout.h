@@ -56,7 +56,8 @@ void PlaceUnplacedPids(grid::TCellGridBase& grid, TPidTable& table,
 
 // For every slot, column by column, and every PID in table order whose ID equals the slot's tag:
 // the PID's window gets the value, the slot gets the description and the value. A PID in two slots
-// updates its window twice; of two PIDs sharing an ID the later one wins the cells.
+// updates its window twice; of two PIDs sharing an ID the later one wins the cells. The match is
+// kept in the table and made again after any change to the grid's cells or counts or to the table.
 void RefreshGridValues(grid::TCellGridBase& grid, TPidTable& table);
 
 }  // namespace orlex::app

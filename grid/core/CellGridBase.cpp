@@ -1,6 +1,7 @@
 #include "grid/core/CellGridBase.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "grid/core/CellStyle.h"
@@ -9,7 +10,13 @@ namespace orlex::grid {
 
 namespace {
 const std::string kEmptyText;
+
+// Each grid's revisions start in a range of their own: 2^32 changes apart.
+std::uint64_t FirstRevision() {
+  static std::atomic<std::uint64_t> grids{0};
+  return (grids.fetch_add(1, std::memory_order_relaxed) + 1) << 32;
 }
+}  // namespace
 
 void TCellProperties::SetBrushColor(TColor value) {
   brushColor_ = value;
@@ -31,7 +38,7 @@ void TCellProperties::SetWordWrap(bool value) {
   Grid->RepaintCell(OwnerCol, OwnerRow);
 }
 
-TCellGridBase::TCellGridBase() = default;
+TCellGridBase::TCellGridBase() : revision_(FirstRevision()) {}
 
 // The store's entries own their records (and a record its cell graphic), so every record is freed
 // here, also those written beyond the largest counts.
@@ -49,6 +56,7 @@ void TCellGridBase::SetColCount(int value) {
   }
   anchorCol_ = std::min(anchorCol_, value - 1);
   leftCol_ = std::max(fixedCols_, std::min(leftCol_, value - 1));
+  ++revision_;
   CountsChanged();
   RepaintGrid();
 }
@@ -65,6 +73,7 @@ void TCellGridBase::SetRowCount(int value) {
   }
   anchorRow_ = std::min(anchorRow_, value - 1);
   topRow_ = std::max(fixedRows_, std::min(topRow_, value - 1));
+  ++revision_;
   CountsChanged();
   RepaintGrid();
 }
@@ -73,6 +82,7 @@ void TCellGridBase::SetFixedCols(int value) {
   if (value < 0) throw TGridError(kGridIndexOutOfRange);
   if (value >= colCount_) throw TGridError(kFixedColsTooLarge);
   fixedCols_ = value;
+  ++revision_;
   ResetCurrentCell();
   CountsChanged();
   RepaintGrid();
@@ -82,6 +92,7 @@ void TCellGridBase::SetFixedRows(int value) {
   if (value < 0) throw TGridError(kGridIndexOutOfRange);
   if (value >= rowCount_) throw TGridError(kFixedRowsTooLarge);
   fixedRows_ = value;
+  ++revision_;
   ResetCurrentCell();
   CountsChanged();
   RepaintGrid();
@@ -141,10 +152,11 @@ const std::string& TCellGridBase::CellText(int col, int row) const {
   return entry ? entry->Text : kEmptyText;
 }
 
-void TCellGridBase::SetCells(int col, int row, const std::string& text) {
+bool TCellGridBase::SetCells(int col, int row, const std::string& text) {
   TCellEntry* entry = FindBaseEntry(col, row);
   // The same text again changes nothing on screen; values that repeat cost no repaint.
-  if ((entry ? entry->Text : kEmptyText) == text) return;
+  if ((entry ? entry->Text : kEmptyText) == text) return false;
+  ++revision_;
   if (text.empty()) {
     entry->Text.clear();
     EraseIfEmpty(col, row);
@@ -154,6 +166,7 @@ void TCellGridBase::SetCells(int col, int row, const std::string& text) {
     store_[Key(col, row)].Text = text;
   }
   RepaintCell(col, row);
+  return true;
 }
 
 std::intptr_t TCellGridBase::Objects(int col, int row) const {
@@ -171,6 +184,8 @@ const TCellProperties* TCellGridBase::FindCellProperties(int col, int row) const
 }
 
 TCellProperties* TCellGridBase::GetCellProperties(int col, int row) {
+  // The caller may change the tag or the merging through the record.
+  ++revision_;
   if (TCellEntry* entry = FindEntry(col, row); entry && entry->Props) return entry->Props.get();
   // The look the cell had until now, computed exactly as painting computes it.
   TGridDrawState state = 0;
@@ -194,6 +209,7 @@ TCellProperties* TCellGridBase::GetCellProperties(int col, int row) {
 void TCellGridBase::ClearCellProperties(int col, int row) {
   TCellEntry* entry = FindEntry(col, row);
   if (!entry || !entry->Props) return;
+  ++revision_;
   entry->Props.reset();
   EraseIfEmpty(col, row);
   RepaintCell(col, row);

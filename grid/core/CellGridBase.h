@@ -184,7 +184,8 @@ class TCellGridBase : protected TGridLook {
   // Cell texts, through the cell's base cell. The reference stays valid until the cell is written.
   std::string Cells(int col, int row) const { return CellText(col, row); }
   const std::string& CellText(int col, int row) const;
-  void SetCells(int col, int row, const std::string& text);
+  // Returns whether the text changed (the same text again is no change).
+  bool SetCells(int col, int row, const std::string& text);
 
   // The integer tag of a cell: 0 without a record; reading never creates a record, writing does.
   std::intptr_t Objects(int col, int row) const;
@@ -269,6 +270,11 @@ class TCellGridBase : protected TGridLook {
   void SetLook(const TGridLook& look);
   void ChangeLook(const std::function<void(TGridLook&)>& edit);
 
+  // Moves on with every change that can alter what a cell shows or is tagged with: a text that
+  // changes (by one exactly), every record handed out for writing, a record cleared, a count set.
+  // No two grids share a value, so a reader may keep what it derived from the cells while it stays.
+  std::uint64_t StoreRevision() const { return revision_; }
+
   // Number of cells that hold text or a record (store accounting for tests and benchmarks).
   std::size_t StoredCellCount() const { return store_.size(); }
 
@@ -314,6 +320,7 @@ class TCellGridBase : protected TGridLook {
   int anchorCol_ = 1, anchorRow_ = 1;
   int leftCol_ = 1, topRow_ = 1;
   std::vector<std::string> columnHeaders_;
+  std::uint64_t revision_;
   std::unordered_map<std::uint64_t, TCellEntry> store_;
   // Entries found lately, by key: every packet refreshes the same cells, and a look-up in the store
   // costs a division and a pointer chase. An entry stays where it is while it lives (the store's

@@ -7,11 +7,13 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "app/core/PidGridSetup.h"
 #include "app/core/PidRegistry.h"
+#include "app/core/SlotSwap.h"
 #include "app/core/SettingsSource.h"
 #include "tests/support/NullPidWindow.h"
 
@@ -304,5 +306,108 @@ TEST_F(SlotLayout, RefreshReachesEverySharerOfANumberAcrossTheWholeTable) {
     EXPECT_EQ(Values(*table.Record(n)).size(), sharer ? 1u : 0u) << n;
   }
 }
+
+// The refresh keeps which slot shows which PID from one packet to the next. Every way a slot can
+// change between two packets must be seen by the next refresh: it then shows exactly what a first
+// refresh of the changed grid and table would show.
+struct SlotChangeCase {
+  const char* name;
+  void (*change)(TCellGridBase& grid, TPidTable& table);
+  // Slots checked after the next refresh: column, row, description, value, tag.
+  std::vector<std::tuple<int, int, std::string, std::string, std::intptr_t>> slots;
+};
+void PrintTo(const SlotChangeCase& c, std::ostream* os) { *os << c.name; }
+
+std::unique_ptr<PidRecord> NewPid(int id, const std::string& description, const std::string& value) {
+  auto record = std::make_unique<PidRecord>();
+  record->ID = id;
+  record->Key = description;
+  record->Description = description;
+  record->Value = value;
+  record->Window = std::make_unique<TNullPidWindow>();
+  return record;
+}
+
+class SlotChanges : public testing::TestWithParam<SlotChangeCase> {};
+
+TEST_P(SlotChanges, NextRefreshSeesTheChange) {
+  TCellGridBase grid;
+  ConfigurePidGrid(grid);
+  grid.Loaded();
+  TPidTable table;
+  ResetGrid(grid, table);
+  // Alpha (1) in slot 0,1 and Bravo (2) in slot 0,2, refreshed once.
+  table.Put(1, NewPid(1, "Alpha", "1"));
+  table.Put(2, NewPid(2, "Bravo", "2"));
+  table.PidCount = 2;
+  PlaceUnplacedPids(grid, table, nullptr);
+  RefreshGridValues(grid, table);
+  // The next packet's values.
+  table.Record(1)->Value = "1.5";
+  table.Record(2)->Value = "2.5";
+
+  GetParam().change(grid, table);
+  RefreshGridValues(grid, table);
+
+  for (const auto& [col, row, description, value, tag] : GetParam().slots) {
+    EXPECT_EQ(grid.Cells(col, row), description) << col << "," << row;
+    EXPECT_EQ(grid.Cells(col + 1, row), value) << col << "," << row;
+    EXPECT_EQ(grid.Objects(col, row), tag) << col << "," << row;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SlotChanges,
+    testing::Values(
+        SlotChangeCase{"nothing",
+                       [](TCellGridBase&, TPidTable&) {},
+                       {{0, 1, "Alpha", "1.5", 1}, {0, 2, "Bravo", "2.5", 2}}},
+        SlotChangeCase{"drag of Alpha onto Bravo",
+                       [](TCellGridBase& grid, TPidTable&) {
+                         TDragState drag;
+                         grid.SetCurrentCell(0, 1);
+                         grid.SetAnchor(0, 1);
+                         ASSERT_TRUE(SlotDragAllowed(drag, grid, 1, 0));
+                         ASSERT_TRUE(RecordSlotDrop(drag, grid, 2, 0, "Alpha"));
+                         grid.SetCells(0, 2, "Alpha");  // the grid's own drop
+                         grid.SetCells(0, 1, "");       // and its move's cleared source
+                         FinishSlotDrag(drag, grid, nullptr);
+                       },
+                       {{0, 1, "Bravo", "2.5", 2}, {0, 2, "Alpha", "1.5", 1}}},
+        SlotChangeCase{"description typed over",
+                       [](TCellGridBase& grid, TPidTable&) { grid.SetCells(0, 1, "typed"); },
+                       {{0, 1, "Alpha", "1.5", 1}}},
+        SlotChangeCase{"block pasted over a slot",
+                       [](TCellGridBase& grid, TPidTable&) {
+                         grid.Navigation.AllowClipboardAlways = true;
+                         ASSERT_EQ(grid.PasteTextBlock(0, 2, "x\ty"), 2);
+                       },
+                       {{0, 1, "Alpha", "1.5", 1}, {0, 2, "Bravo", "2.5", 2}}},
+        SlotChangeCase{"tag written into a free slot",
+                       [](TCellGridBase& grid, TPidTable&) {
+                         grid.SetObjects(2, 5, 2);
+                         grid.SetObjects(3, 5, 2);
+                       },
+                       {{2, 5, "Bravo", "2.5", 2}, {0, 2, "Bravo", "2.5", 2}}},
+        SlotChangeCase{"tag changed through the cell's record",
+                       [](TCellGridBase& grid, TPidTable&) { grid.GetCellProperties(0, 2)->CellObject = 1; },
+                       {{0, 2, "Alpha", "1.5", 1}}},
+        SlotChangeCase{"INIT puts a new PID under a slot's number",
+                       [](TCellGridBase&, TPidTable& table) { table.Put(2, NewPid(2, "Charlie", "3")); },
+                       {{0, 1, "Alpha", "1.5", 1}, {0, 2, "Charlie", "3", 2}}},
+        SlotChangeCase{"INIT begins: no PIDs counted yet",
+                       [](TCellGridBase&, TPidTable& table) { table.PidCount = 0; },
+                       {{0, 1, "Alpha", "1", 1}, {0, 2, "Bravo", "2", 2}}},
+        SlotChangeCase{"grid reset and one PID placed again",
+                       [](TCellGridBase& grid, TPidTable& table) {
+                         ResetGrid(grid, table);
+                         table.Put(1, NewPid(2, "Delta", "4"));
+                         table.PidCount = 1;
+                         PlaceUnplacedPids(grid, table, nullptr);
+                       },
+                       {{0, 1, "Delta", "4", 2}, {0, 2, "", "", 0}}},
+        SlotChangeCase{"rows cut below the first slot",
+                       [](TCellGridBase& grid, TPidTable&) { grid.SetRowCount(2); },
+                       {{0, 1, "Alpha", "1.5", 1}, {0, 2, "Bravo", "2", 2}}}));
 
 }  // namespace
