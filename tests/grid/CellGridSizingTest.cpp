@@ -272,16 +272,19 @@ TEST_F(CellGridSizingTest, RepaintsAreThrottledAndSkippedWhileHidden) {
   EXPECT_LE(passes, static_cast<std::uint64_t>(timer.elapsed() / 17 + 2));
 }
 
+// Collects the regions the grid's viewport is asked to paint while it is installed as a filter.
+struct TPaintRegions : QObject {
+  QRegion painted;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+};
+
 // Written cells are repainted where they stand when the pass runs, each once however often written,
 // and cells left alone are not repainted.
 TEST_F(CellGridSizingTest, APassRepaintsTheWrittenCellsOnly) {
-  struct TPaintRegions : QObject {
-    QRegion painted;
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
-      return false;
-    }
-  } regions;
+  TPaintRegions regions;
   grid.resize(600, 400);
   grid.show();
   QApplication::processEvents();
@@ -302,13 +305,7 @@ TEST_F(CellGridSizingTest, APassRepaintsTheWrittenCellsOnly) {
 
 // The pass's region is exactly the written cells, neighbours in a row joined, rows apart kept apart.
 TEST_F(CellGridSizingTest, APassRegionIsExactlyTheWrittenCells) {
-  struct TPaintRegions : QObject {
-    QRegion painted;
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
-      return false;
-    }
-  } regions;
+  TPaintRegions regions;
   grid.resize(600, 400);
   grid.show();
   QApplication::processEvents();

@@ -215,6 +215,26 @@ INSTANTIATE_TEST_SUITE_P(Modes, ProfileReadCacheRacing, testing::Values(TWatches
                            return std::string(info.param == TWatches::Shared ? "Watched" : "Refused");
                          });
 
+// A file mapped shared for writing, open and mapped for as long as the test runs.
+struct TSharedMapping {
+  int fd = -1;
+  char* text = nullptr;
+  std::size_t size = 0;
+  TSharedMapping(const std::string& path, std::size_t length) : size(length) {
+    fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return;
+    void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (mapped != MAP_FAILED) text = static_cast<char*>(mapped);
+  }
+  ~TSharedMapping() {
+    if (text) ::munmap(text, size);
+    if (fd >= 0) ::close(fd);
+  }
+  TSharedMapping(const TSharedMapping&) = delete;
+  TSharedMapping& operator=(const TSharedMapping&) = delete;
+  bool Mapped() const { return text != nullptr; }
+};
+
 // Without a watch, writes through a shared mapping change the text without moving any stamp once the
 // page is dirty: the stand-in for a change within one tick of the file system's clock. Right after a
 // stamp, the stamp vouches for nothing. (Such writes raise no watch event either: a watched reader
@@ -223,12 +243,9 @@ TEST(ProfileReadCacheRefused, ChangesThatLeaveEveryStampAsItWasAreSeen) {
   TTempDir dir;
   const std::string path = dir.File("a.ini");
   WriteRaw(path, kOld);
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  ASSERT_GE(fd, 0);
-  void* mapped = ::mmap(nullptr, kOld.size(), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  ::close(fd);
-  ASSERT_NE(mapped, MAP_FAILED);
-  char* text = static_cast<char*>(mapped);
+  TSharedMapping mapping(path, kOld.size());
+  ASSERT_TRUE(mapping.Mapped());
+  char* text = mapping.text;
   const std::size_t digit = kOld.find('1');
   text[digit] = '1';  // the page is now dirty: later writes to it go unstamped
   const auto stamped = std::chrono::steady_clock::now();
@@ -241,14 +258,12 @@ TEST(ProfileReadCacheRefused, ChangesThatLeaveEveryStampAsItWasAreSeen) {
     const int read = reader.ReadInteger("s", "k", -1);
     // Well after a stamp, a change that leaves it as it was is no change the reader looks for.
     if (std::chrono::steady_clock::now() - stamped > std::chrono::milliseconds(40)) {
-      ::munmap(mapped, kOld.size());
       GTEST_SKIP() << "the machine was too slow to read within the file system's clock tick";
     }
     EXPECT_EQ(read, value - '0');
   }
   struct stat after {};
   ASSERT_EQ(::stat(path.c_str(), &after), 0);
-  ::munmap(mapped, kOld.size());
   // Only meaningful where the stamps really stood still, as they do on the usual file systems.
   if (before.st_mtim.tv_nsec != after.st_mtim.tv_nsec || before.st_ctim.tv_nsec != after.st_ctim.tv_nsec) {
     GTEST_SKIP() << "this file system stamps every write through a mapping";
@@ -262,11 +277,10 @@ TEST(ProfileReadCacheWatched, AChangeBetweenStartingTheWatchAndTheReadIsInTheRea
   TTempDir dir;
   const std::string path = dir.File("a.ini");
   WriteRaw(path, kOld);
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  ASSERT_GE(fd, 0);
-  void* mapped = ::mmap(nullptr, kOld.size(), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  ASSERT_NE(mapped, MAP_FAILED);
-  char* text = static_cast<char*>(mapped);
+  TSharedMapping mapping(path, kOld.size());
+  ASSERT_TRUE(mapping.Mapped());
+  char* text = mapping.text;
+  const int fd = mapping.fd;
   const std::size_t digit = kOld.find('1');
   text[digit] = '1';  // the page is now dirty: later writes to it go unstamped
 
@@ -275,8 +289,6 @@ TEST(ProfileReadCacheWatched, AChangeBetweenStartingTheWatchAndTheReadIsInTheRea
   reader.UseFileWatches(watches);
   EXPECT_EQ(reader.ReadInteger("s", "k", -1), 1);
   if (!watches->armed) {
-    ::munmap(mapped, kOld.size());
-    ::close(fd);
     GTEST_SKIP() << "no file watch on this file system";
   }
   // An ordinary write, which the watch sees; the next read starts the watch again, and just before it
@@ -290,8 +302,6 @@ TEST(ProfileReadCacheWatched, AChangeBetweenStartingTheWatchAndTheReadIsInTheRea
   EXPECT_EQ(reader.ReadInteger("s", "k", -1), 3);
   struct stat after {};
   ASSERT_EQ(::stat(path.c_str(), &after), 0);
-  ::munmap(mapped, kOld.size());
-  ::close(fd);
   // Only meaningful where the mapping's write really moved no stamp, as on the usual file systems.
   if (before.st_mtim.tv_nsec != after.st_mtim.tv_nsec || before.st_ctim.tv_nsec != after.st_ctim.tv_nsec) {
     GTEST_SKIP() << "this file system stamps every write through a mapping";
