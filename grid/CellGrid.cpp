@@ -10,6 +10,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 #include "grid/CellGridAccessible.h"
 #include "grid/GridColorQt.h"
@@ -30,6 +31,33 @@ class TGridScrollBarStyle : public QProxyStyle {
     return QProxyStyle::pixelMetric(metric, option, widget);
   }
 };
+
+// Joins each band (rectangles of one top and height, left to right) with the band right below it when
+// both hold the same spans, as a region's own union does: a column of changed cells becomes one
+// rectangle, and the repaint, its clip and the image sent to the X server deal with a few rectangles
+// instead of one per cell.
+void CoalesceBands(std::vector<QRect>& rects) {
+  std::size_t kept = 0;  // rects[0, kept) are final; the last band kept starts at bandStart
+  std::size_t bandStart = 0;
+  std::size_t i = 0;
+  while (i < rects.size()) {
+    std::size_t end = i + 1;
+    while (end < rects.size() && rects[end].top() == rects[i].top()) ++end;
+    const std::size_t count = end - i;
+    bool joins = kept > 0 && kept - bandStart == count && rects[bandStart].bottom() + 1 == rects[i].top();
+    for (std::size_t k = 0; joins && k < count; ++k) {
+      joins = rects[bandStart + k].left() == rects[i + k].left() && rects[bandStart + k].right() == rects[i + k].right();
+    }
+    if (joins) {
+      for (std::size_t k = 0; k < count; ++k) rects[bandStart + k].setBottom(rects[i + k].bottom());
+    } else {
+      bandStart = kept;
+      for (std::size_t k = i; k < end; ++k) rects[kept++] = rects[k];
+    }
+    i = end;
+  }
+  rects.resize(kept);
+}
 
 // The cells' rectangles, given row by row and left to right, as one region. In that order they are
 // already the bands a region keeps (top to bottom, left to right, one height per band) once
@@ -55,6 +83,7 @@ QRegion CellsRegion(std::vector<QRect>& rects) {
   }
   QRegion region;
   if (banded) {
+    CoalesceBands(rects);
     region.setRects(rects.data(), static_cast<int>(rects.size()));
   } else {
     for (const QRect& rect : rects) region += rect;
@@ -140,18 +169,19 @@ void TCellGrid::Loaded() {
   }
 }
 
-QColor TCellGrid::QtColor(TColor color) const { return ColorToQColor(color, palette()); }
+QColor TCellGrid::QtColor(TColor color) const { return ColorToQColor(color, pass_.active ? pass_.palette : palette()); }
 
 QColor TCellGrid::QtTextColor(TColor text, TColor background) const {
   // A pass asks for the same few pairs again and again (one text colour on each column's colour);
   // the contrast rule is worked out once per pair and palette.
-  const qint64 paletteKey = palette().cacheKey();
+  const QPalette& colors = pass_.active ? pass_.palette : palette();
+  const qint64 paletteKey = colors.cacheKey();
   for (const TTextColorMemo& memo : textColorMemo_) {
     if (memo.valid && memo.text == text && memo.background == background && memo.paletteKey == paletteKey) {
       return memo.color;
     }
   }
-  const QColor color = ReadableTextQColor(text, background, palette());
+  const QColor color = ReadableTextQColor(text, background, colors);
   textColorMemo_[textColorMemoNext_] = {true, text, background, paletteKey, color};
   textColorMemoNext_ = (textColorMemoNext_ + 1) % textColorMemo_.size();
   return color;
@@ -189,9 +219,9 @@ void TCellGrid::FlushRepaints() {
     else dirty_ += cells;
     if (flushRects_.capacity() > kKeptFlushRects) std::vector<QRect>().swap(flushRects_);
   }
-  if (isVisible() && !dirty_.isEmpty()) viewport()->update(dirty_);
-  dirty_ = QRegion();
+  const QRegion region = std::exchange(dirty_, QRegion());
   dirtyCells_.Clear();
+  if (isVisible() && !region.isEmpty()) viewport()->repaint(region);
   if (!accessibleDirty_.Empty()) {
     // A copy: what a listener does on being told may write cells again.
     const std::vector<std::uint64_t> announced = accessibleDirty_.Cells();

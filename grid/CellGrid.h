@@ -8,6 +8,7 @@
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QPalette>
 #include <QPointer>
 #include <QRect>
 #include <QRegion>
@@ -330,6 +331,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   TGridDrawState PassDrawState(int col, int row, bool fixedArea) const;
   void PaintArea(QPainter& painter, const QRegion& region, int col0, int col1, int row0, int row1,
                  bool fixedArea);
+  // DrawCell for a cell whose full rectangle the caller has already worked out.
+  void DrawCellIn(QPainter& painter, int ACol, int ARow, const QRect& full, TGridDrawState AState);
   void DrawFocusFrame(QPainter& painter, const QRect& rect);
   void DrawSizingLine(QPainter& painter, int x);
   void WidthsChanged();
@@ -407,6 +410,14 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   bool flushBeforeWait_ = false;
   QElapsedTimer sinceFlush_;
   std::uint64_t paintPassNumber_ = 0;
+  // What every cell of a paint pass asks and nothing in the pass changes: asked once per pass (the
+  // widget's focus and palette lookups walk up to the window each time).
+  struct TPassState {
+    bool active = false;
+    bool hasFocus = false;
+    QPalette palette;
+  };
+  TPassState pass_;
   int cellsInPass_ = 0;
   int cellsInLastPass_ = 0;
   int updateLock_ = 0;

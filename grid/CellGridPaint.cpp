@@ -2,6 +2,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "grid/CellGrid.h"
@@ -40,7 +41,7 @@ QColor Blend(const QColor& from, const QColor& to, int step, int steps) {
 
 }  // namespace
 
-bool TCellGrid::GridHasFocus() const { return hasFocus(); }
+bool TCellGrid::GridHasFocus() const { return pass_.active ? pass_.hasFocus : hasFocus(); }
 
 TGridDrawState TCellGrid::PassDrawState(int col, int row, bool fixedArea) const {
   TGridDrawState state = 0;
@@ -55,6 +56,11 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
 
   QPainter painter(viewport());
   canvas_.SetPainter(&painter);
+  pass_.hasFocus = hasFocus();
+  pass_.palette = palette();
+  pass_.active = true;
+  // Ended on every way out, a picture error's exception included.
+  const std::unique_ptr<TPassState, void (*)(TPassState*)> passEnd(&pass_, [](TPassState* pass) { pass->active = false; });
   cellsInPass_ = 0;
   const QRegion& region = event->region();
   const int lastCol = LastVisibleCol();
@@ -93,25 +99,40 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
 
 void TCellGrid::PaintArea(QPainter& painter, const QRegion& region, int col0, int col1, int row0, int row1,
                           bool fixedArea) {
+  if (col0 > col1 || row0 > row1) return;
+  // Inside one area cells lie edge to edge: each next position is the last one plus its size.
+  const int left = ColLeft(col0);
+  int top = RowTop(row0);
+  if (left < 0 || top < 0) return;
+  const QRect bounds = region.boundingRect();
   for (int r = row0; r <= row1; ++r) {
+    const int height = RowHeights(r);
+    const int rowTop = top;
+    top += height;
+    if (height <= 0 || rowTop > bounds.bottom() || rowTop + height <= bounds.top()) continue;
+    int x = left;
     for (int c = col0; c <= col1; ++c) {
-      const QRect rect = CellRect(c, r);
+      const QRect rect(x, rowTop, ColWidths(c), height);
+      x += rect.width();
       if (rect.isEmpty() || !region.intersects(rect)) continue;
-      DrawCell(painter, c, r, rect, PassDrawState(c, r, fixedArea));
+      DrawCellIn(painter, c, r, rect, PassDrawState(c, r, fixedArea));
       ++cellsInPass_;
     }
   }
 }
 
 void TCellGrid::DrawCell(QPainter& painter, int ACol, int ARow, QRect ARect, TGridDrawState AState) {
+  // The full rectangle, also for a cell that is only partly visible.
+  const QRect full = CellRect(ACol, ARow);
+  DrawCellIn(painter, ACol, ARow, full.isEmpty() ? ARect : full, AState);
+}
+
+void TCellGrid::DrawCellIn(QPainter& painter, int ACol, int ARow, const QRect& rect, TGridDrawState AState) {
   TGridDrawState state = AState;
   if (CellCountsAsFixed(*this, ACol, ARow)) {
     state |= gdFixed;
     state &= static_cast<TGridDrawState>(~gdSelected);
   }
-  // The full rectangle, also for a cell that is only partly visible.
-  const QRect full = CellRect(ACol, ARow);
-  const QRect rect = full.isEmpty() ? ARect : full;
 
   // A scrolled cell that reaches under the fixed cells is clipped to the scrolled area. The fixed
   // cells' extent is summed only for a cell that could reach under them.

@@ -275,8 +275,12 @@ TEST_F(CellGridSizingTest, RepaintsAreThrottledAndSkippedWhileHidden) {
 // Collects the regions the grid's viewport is asked to paint while it is installed as a filter.
 struct TPaintRegions : QObject {
   QRegion painted;
+  QRegion last;  // the last paint event's own region, as the grid's flush built it
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+    if (event->type() == QEvent::Paint) {
+      last = static_cast<QPaintEvent*>(event)->region();
+      painted += last;
+    }
     return false;
   }
 };
@@ -321,6 +325,32 @@ TEST_F(CellGridSizingTest, APassRegionIsExactlyTheWrittenCells) {
   QApplication::processEvents();
   grid.viewport()->removeEventFilter(&regions);
   EXPECT_EQ(regions.painted, expected);
+}
+
+// Whole columns of written values (the main window's value columns) reach the repaint as one
+// rectangle each, not one per cell: the clip, the paint and the image sent to the X server each
+// deal with a few rectangles.
+TEST_F(CellGridSizingTest, WrittenColumnsAreOneRectangleEach) {
+  TPaintRegions regions;
+  grid.resize(600, 400);
+  grid.show();
+  QApplication::processEvents();
+  QTest::qWait(40);
+  grid.viewport()->installEventFilter(&regions);
+  QRegion expected;
+  for (const int col : {1, 3}) {
+    for (int row = 1; row <= 12; ++row) {
+      grid.SetCells(col, row, std::to_string(col * 100 + row));
+      expected += grid.CellRect(col, row).intersected(grid.viewport()->rect());
+    }
+  }
+  grid.SetCells(2, 14, "apart");
+  expected += grid.CellRect(2, 14).intersected(grid.viewport()->rect());
+  grid.FlushRepaints();
+  QApplication::processEvents();
+  grid.viewport()->removeEventFilter(&regions);
+  EXPECT_TRUE(regions.last.xored(expected).isEmpty()) << "the written cells, no more, no less";
+  EXPECT_EQ(regions.last.rectCount(), 3);
 }
 
 // A repaint that is due goes out before the event loop next waits, not one loop pass later; one that
