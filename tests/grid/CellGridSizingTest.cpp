@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QTest>
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -374,6 +375,34 @@ TEST_F(CellGridSizingTest, ADueRepaintIsFlushedBeforeTheLoopWaits) {
   EXPECT_EQ(grid.PaintPassNumber(), before + 1) << "within 17 ms of the last pass";
   QTest::qWait(40);
   EXPECT_EQ(grid.PaintPassNumber(), before + 2);
+}
+
+// Passes are spaced from start to start. A Feed sending every 20 ms onto a grid whose pass takes a
+// while must find the next pass due when its packet comes, not a few milliseconds later.
+TEST_F(CellGridSizingTest, PassesAreSpacedFromStartToStart) {
+  // A paint that takes 12 ms, as a large grid on a slow machine may.
+  struct TSlowPaint : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) QTest::qSleep(12);
+      return false;
+    }
+  } slowPaint;
+  grid.show();
+  QApplication::processEvents();
+  QTest::qWait(30);
+  grid.viewport()->installEventFilter(&slowPaint);
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  grid.SetCells(1, 2, "first");
+  QElapsedTimer sinceStart;
+  sinceStart.start();
+  grid.FlushRepaints();
+  const std::uint64_t afterFirst = grid.PaintPassNumber();
+  // 20 ms after the first pass started, 8 after it ended.
+  QTest::qSleep(static_cast<int>(std::max<qint64>(0, 20 - sinceStart.elapsed())));
+  grid.SetCells(1, 2, "second");
+  emit dispatcher->aboutToBlock();
+  grid.viewport()->removeEventFilter(&slowPaint);
+  EXPECT_EQ(grid.PaintPassNumber(), afterFirst + 1) << "the next packet's pass waited for a timer";
 }
 
 TEST_F(CellGridSizingTest, OwnerResizeCallsTheHandlerAndSwallowsItsFailure) {
