@@ -23,23 +23,31 @@ void ShowSystemGrid(TCellGrid& grid) {
   QApplication::processEvents();
 }
 
-// One full paint pass of every cell.
+// One full paint pass of every cell. The argument turns the canvas's glyph images off (0, as before
+// them) or on (1), so one run shows both.
 void BM_FullPaint(benchmark::State& state) {
   TCellGrid grid;
   ShowSystemGrid(grid);
+  grid.Canvas().SetGlyphImages(state.range(0) != 0);
+  const std::size_t composedBefore = grid.Canvas().GlyphImageRunsDrawn();
   for (auto _ : state) grid.viewport()->repaint();
   state.counters["cells_painted"] = grid.CellsInLastPaintPass();
+  // Texts composed from ready-blended glyph images per pass.
+  state.counters["glyph_image_texts"] = static_cast<double>(grid.Canvas().GlyphImageRunsDrawn() - composedBefore) /
+                                        static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_FullPaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullPaint)->ArgName("glyph_images")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The paint that follows one packet of 60 new values: the values are written outside the timing,
 // then the flush (the changed cells' region and the paint pass it runs) is timed. Every packet's
-// values are new, so no text is drawn from an earlier pass.
+// values are new, so no text is drawn from an earlier pass. The argument as for BM_FullPaint.
 void BM_PaintAfterPacket(benchmark::State& state) {
   TCellGrid grid;
   ShowSystemGrid(grid);
+  grid.Canvas().SetGlyphImages(state.range(0) != 0);
   long packet = 0;
   const std::size_t plainBefore = grid.Canvas().PlainRunsDrawn();
+  const std::size_t composedBefore = grid.Canvas().GlyphImageRunsDrawn();
   for (auto _ : state) {
     state.PauseTiming();
     ++packet;
@@ -54,8 +62,11 @@ void BM_PaintAfterPacket(benchmark::State& state) {
   // Values drawn from the canvas's glyph table rather than shaped anew (60 when every value is).
   state.counters["plain_values"] =
       static_cast<double>(grid.Canvas().PlainRunsDrawn() - plainBefore) / static_cast<double>(state.iterations());
+  // Of those, values composed from ready-blended glyph images.
+  state.counters["glyph_image_values"] =
+      static_cast<double>(grid.Canvas().GlyphImageRunsDrawn() - composedBefore) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_PaintAfterPacket)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintAfterPacket)->ArgName("glyph_images")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // One zoom step as the main window takes it: ZoomFactor, AutoSizeRow for every row, the default
 // column width, the fit to the width, and the repaint.

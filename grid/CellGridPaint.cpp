@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "grid/CellGrid.h"
@@ -279,6 +280,8 @@ void TCellGrid::PaintCellText(QPainter& painter, int ACol, int ARow, TGridDrawSt
   // The background under the text, as DrawCell filled it.
   const TColor background = ActiveRowShow && ARow == Row() && (ACol != Col() || !ShowSelection) ? ActiveRowColor : brush;
   canvas_.SetTextColor(QtTextColor(fontColor, background));
+  // The cell's fill under the text, unless a gradient fills it.
+  canvas_.SetBackgroundHint(style.GradientTo == clNone ? std::optional<QColor>(QtColor(background)) : std::nullopt);
 
   switch (kind) {
     case ctkHTML:

@@ -155,7 +155,7 @@ const TCanvasFont& TTextCanvas::SelectFont(const std::string& name, int points, 
       fonts_.clear();
     }
     it = fonts_.emplace(std::move(key), std::make_unique<TCanvasFont>(MakeFont(name, points, style))).first;
-    ++fontsBuilt_;
+    it->second->id = ++fontsBuilt_;
   }
   current_ = it->second.get();
   currentKey_ = it->first;
@@ -187,6 +187,10 @@ void TTextCanvas::DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlac
   // The glyphs the full layout would draw, at its positions, without shaping the run again.
   ++plainRunsDrawn_;
   if (placed.glyphs.empty()) return;
+  if (glyphImages_ && glyphImageDrawer_.Draw(*painter_, font.id, font.rawFont, origin, placed, backgroundHint_)) {
+    ++glyphImageRunsDrawn_;
+    return;
+  }
   positions_.resize(placed.glyphs.size());
   for (std::size_t i = 0; i < positions_.size(); ++i) positions_[i] = QPointF(placed.x[i] / 64.0, 0);
   glyphRun_.setRawFont(font.rawFont);

@@ -13,15 +13,18 @@
 #include <QRect>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
 
+#include "grid/GlyphImages.h"
 #include "grid/core/GridTypes.h"
 #include "grid/core/PlainGlyphs.h"
 #include "grid/core/TextLayout.h"
@@ -52,6 +55,8 @@ struct TCanvasFont {
   std::unique_ptr<TPlainGlyphs> plain;
   QRawFont rawFont;
   bool plainTried = false;
+  // Names the font among all the canvas has built, for the glyph images kept for it.
+  std::uint64_t id = 0;
 
   explicit TCanvasFont(const QFont& f);
 };
@@ -68,9 +73,18 @@ class TTextCanvas {
   const TCanvasFont& CurrentFont() const { return *current_; }
 
   // Painting target; null for measuring only. The canvas does not own the painter.
-  void SetPainter(QPainter* painter) { painter_ = painter; }
+  // Setting one forgets the background hint.
+  void SetPainter(QPainter* painter) {
+    painter_ = painter;
+    backgroundHint_.reset();
+  }
   QPainter* Painter() const { return painter_; }
   void SetTextColor(const QColor& color) { textColor_ = color; }
+  // The colour the texts drawn next are expected to lie on (a cell's fill), or none when unknown. It
+  // only picks the glyph images to try: the pixels under a text are checked all the same.
+  void SetBackgroundHint(std::optional<QColor> color) {
+    backgroundHint_ = color ? std::optional<QRgb>(color->rgba()) : std::nullopt;
+  }
 
   // DrawText with the given flags into rect. With DT_CALCRECT nothing is drawn and rect's right and
   // bottom are set to the measured extent. Returns the height of the text, as the platform does.
@@ -84,10 +98,15 @@ class TTextCanvas {
   // runs are drawn from the plain glyph table (both on by default); off, every text is laid out in
   // full, which tests compare the shortcuts against.
   void SetShortcuts(bool enabled) { shortcuts_ = enabled; }
+  // Plain runs are composed from ready-blended glyph images where that gives exactly the pixels of
+  // drawing the glyphs (see GlyphImages.h); on by default, and only with the shortcuts.
+  void SetGlyphImages(bool enabled) { glyphImages_ = enabled; }
 
   // Text runs drawn from the plain glyph table instead of the full layout (see PlainGlyphs.h); lets
   // tests and benchmarks see that common values take that way.
   std::size_t PlainRunsDrawn() const { return plainRunsDrawn_; }
+  // Of those, the runs composed from glyph images.
+  std::size_t GlyphImageRunsDrawn() const { return glyphImageRunsDrawn_; }
 
   // Number of fonts built so far (the cache's size); lets tests and benchmarks see that measuring reuses fonts.
   std::size_t FontsBuilt() const { return fontsBuilt_; }
@@ -116,7 +135,11 @@ class TTextCanvas {
   QColor textColor_ = Qt::black;
   std::size_t fontsBuilt_ = 0;
   std::size_t plainRunsDrawn_ = 0;
+  std::size_t glyphImageRunsDrawn_ = 0;
   bool shortcuts_ = true;
+  bool glyphImages_ = true;
+  std::optional<QRgb> backgroundHint_;
+  TGlyphImageDrawer glyphImageDrawer_;
   // Kept between runs so drawing a run allocates nothing once they have grown.
   TPlacedText placed_;
   TPlacedText measured_;
