@@ -7,6 +7,7 @@
 #include "app/core/PidGridSetup.h"
 #include "grid/CellGrid.h"
 #include "bench/PaintRate.h"
+#include "tests/grid/GridPixels.h"
 #include "tests/grid/SystemGridWidget.h"
 
 using namespace orlex::grid;
@@ -34,10 +35,13 @@ BENCHMARK(BM_FullPaint)->Unit(benchmark::kMicrosecond);
 
 // The paint that follows one packet of 60 new values: the values are written and their repaint
 // requested outside the timing, then the paint pass is timed. Every packet's values are new, so no
-// text is drawn from an earlier pass.
+// text is drawn from an earlier pass. Argument 1: a text change repaints only where the old and the
+// new value can have pixels (the grid's default); 0: the whole cell.
 void BM_PaintAfterPacket(benchmark::State& state) {
   TCellGrid grid;
   ShowSystemGrid(grid);
+  grid.SetNarrowTextRepaints(state.range(0) != 0);
+  TPaintedPixels painted(grid.viewport());
   long packet = 0;
   const std::size_t plainBefore = grid.Canvas().PlainRunsDrawn();
   for (auto _ : state) {
@@ -51,11 +55,13 @@ void BM_PaintAfterPacket(benchmark::State& state) {
     QApplication::processEvents();
   }
   state.counters["cells_painted"] = grid.CellsInLastPaintPass();
+  // Pixels in a pass's paint region: what is written and sent to the display.
+  state.counters["region_pixels"] = static_cast<double>(painted.Take()) / static_cast<double>(state.iterations());
   // Values drawn from the canvas's glyph table rather than shaped anew (60 when every value is).
   state.counters["plain_values"] =
       static_cast<double>(grid.Canvas().PlainRunsDrawn() - plainBefore) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_PaintAfterPacket)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintAfterPacket)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // One zoom step as the main window takes it: ZoomFactor, AutoSizeRow for every row, the default
 // column width, the fit to the width, and the repaint.

@@ -181,7 +181,9 @@ void TCellGrid::FlushRepaints() {
     const QRect visible = viewport()->rect();
     flushRects_.clear();
     for (const std::uint64_t key : dirtyCells_.Cells()) {
-      const QRect cell = CellRect(TDirtyCells::Col(key), TDirtyCells::Row(key)).intersected(visible);
+      const int col = TDirtyCells::Col(key);
+      const int row = TDirtyCells::Row(key);
+      const QRect cell = (TDirtyCells::TextOnly(key) ? TextRepaintRect(col, row) : CellRect(col, row)).intersected(visible);
       if (!cell.isEmpty()) flushRects_.push_back(cell);
     }
     const QRegion cells = CellsRegion(flushRects_);

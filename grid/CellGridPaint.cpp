@@ -55,6 +55,7 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
 
   QPainter painter(viewport());
   canvas_.SetPainter(&painter);
+  keepDrawnTexts_ = PaintsTheScreen(painter);
   cellsInPass_ = 0;
   const QRegion& region = event->region();
   const int lastCol = LastVisibleCol();
@@ -97,7 +98,9 @@ void TCellGrid::PaintArea(QPainter& painter, const QRegion& region, int col0, in
     for (int c = col0; c <= col1; ++c) {
       const QRect rect = CellRect(c, r);
       if (rect.isEmpty() || !region.intersects(rect)) continue;
+      canvas_.ResetDrawnInk();
       DrawCell(painter, c, r, rect, PassDrawState(c, r, fixedArea));
+      if (keepDrawnTexts_) KeepDrawnText(c, r, rect, region);
       ++cellsInPass_;
     }
   }
