@@ -7,6 +7,7 @@
 #include "app/core/PidGridSetup.h"
 #include "grid/CellGrid.h"
 #include "bench/PaintRate.h"
+#include "tests/grid/GridPixels.h"
 #include "tests/grid/SystemGridWidget.h"
 
 using namespace orlex::grid;
@@ -40,11 +41,15 @@ BENCHMARK(BM_FullPaint)->ArgName("glyph_images")->Arg(0)->Arg(1)->Unit(benchmark
 
 // The paint that follows one packet of 60 new values: the values are written outside the timing,
 // then the flush (the changed cells' region and the paint pass it runs) is timed. Every packet's
-// values are new, so no text is drawn from an earlier pass. The argument as for BM_FullPaint.
+// values are new, so no text is drawn from an earlier pass. Arguments: glyph_images as for
+// BM_FullPaint; narrow 1: a text change repaints only where the old and the new value can have pixels
+// (the grid's default), 0: the whole cell.
 void BM_PaintAfterPacket(benchmark::State& state) {
   TCellGrid grid;
   ShowSystemGrid(grid);
   grid.Canvas().SetGlyphImages(state.range(0) != 0);
+  grid.SetNarrowTextRepaints(state.range(1) != 0);
+  TPaintedPixels painted(grid.viewport());
   long packet = 0;
   const std::size_t plainBefore = grid.Canvas().PlainRunsDrawn();
   const std::size_t composedBefore = grid.Canvas().GlyphImageRunsDrawn();
@@ -59,6 +64,8 @@ void BM_PaintAfterPacket(benchmark::State& state) {
     QApplication::processEvents();
   }
   state.counters["cells_painted"] = grid.CellsInLastPaintPass();
+  // Pixels in a pass's paint region: what is written and sent to the display.
+  state.counters["region_pixels"] = static_cast<double>(painted.Take()) / static_cast<double>(state.iterations());
   // Values drawn from the canvas's glyph table rather than shaped anew (60 when every value is).
   state.counters["plain_values"] =
       static_cast<double>(grid.Canvas().PlainRunsDrawn() - plainBefore) / static_cast<double>(state.iterations());
@@ -66,7 +73,13 @@ void BM_PaintAfterPacket(benchmark::State& state) {
   state.counters["glyph_image_values"] =
       static_cast<double>(grid.Canvas().GlyphImageRunsDrawn() - composedBefore) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_PaintAfterPacket)->ArgName("glyph_images")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintAfterPacket)
+    ->ArgNames({"glyph_images", "narrow"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 // One zoom step as the main window takes it: ZoomFactor, AutoSizeRow for every row, the default
 // column width, the fit to the width, and the repaint.

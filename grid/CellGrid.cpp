@@ -10,6 +10,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "grid/CellGridAccessible.h"
@@ -57,6 +58,35 @@ void CoalesceBands(std::vector<QRect>& rects) {
     i = end;
   }
   rects.resize(kept);
+}
+
+// Gives each rectangle the widest span of its column's rectangles (cells of one column share their
+// left and right edges, so the span stays inside every cell of it). Changed values repaint only where
+// their texts lie, and those spans differ from row to row; made alike, a column of them joins into
+// one rectangle.
+void WidenToColumnSpans(std::vector<QRect>& rects, const std::vector<int>& cols) {
+  struct TSpan {
+    int col;
+    int left;
+    int right;
+  };
+  std::vector<TSpan> spans;
+  auto spanOf = [&spans](int col) -> TSpan& {
+    for (TSpan& span : spans) {
+      if (span.col == col) return span;
+    }
+    return spans.emplace_back(TSpan{col, INT_MAX, INT_MIN});
+  };
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    TSpan& span = spanOf(cols[i]);
+    span.left = std::min(span.left, rects[i].left());
+    span.right = std::max(span.right, rects[i].right());
+  }
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    const TSpan& span = spanOf(cols[i]);
+    rects[i].setLeft(span.left);
+    rects[i].setRight(span.right);
+  }
 }
 
 // The cells' rectangles, given row by row and left to right, as one region. In that order they are
@@ -214,14 +244,26 @@ void TCellGrid::FlushRepaints() {
   if (isVisible() && !dirtyCells_.Empty()) {
     const QRect visible = viewport()->rect();
     flushRects_.clear();
+    flushCols_.clear();
+    bool narrowed = false;
     for (const std::uint64_t key : dirtyCells_.Cells()) {
-      const QRect cell = CellRect(TDirtyCells::Col(key), TDirtyCells::Row(key)).intersected(visible);
-      if (!cell.isEmpty()) flushRects_.push_back(cell);
+      const int col = TDirtyCells::Col(key);
+      const int row = TDirtyCells::Row(key);
+      const QRect full = CellRect(col, row);
+      const QRect cell = (TDirtyCells::TextOnly(key) ? TextRepaintRect(col, row) : full).intersected(visible);
+      if (cell.isEmpty()) continue;
+      narrowed = narrowed || cell.width() < full.intersected(visible).width();
+      flushRects_.push_back(cell);
+      flushCols_.push_back(col);
     }
+    if (narrowed) WidenToColumnSpans(flushRects_, flushCols_);
     const QRegion cells = CellsRegion(flushRects_);
     if (dirty_.isEmpty()) dirty_ = cells;
     else dirty_ += cells;
-    if (flushRects_.capacity() > kKeptFlushRects) std::vector<QRect>().swap(flushRects_);
+    if (flushRects_.capacity() > kKeptFlushRects) {
+      std::vector<QRect>().swap(flushRects_);
+      std::vector<int>().swap(flushCols_);
+    }
   }
   const QRegion region = std::exchange(dirty_, QRegion());
   dirtyCells_.Clear();

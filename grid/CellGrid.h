@@ -2,9 +2,10 @@
 
 // The grid control: the cell store of TCellGridBase on screen. Column widths and row heights with
 // their defaults, zoom, auto-sizing and the fit to the control's width (CellGridSizing.cpp), the
-// paint pass and cell painting (CellGridPaint.cpp), repaint throttling, column resizing with the
-// mouse and the owner window's resize hook (CellGrid.cpp). Keyboard, wheel and scroll-bar navigation
-// live in their own file and reach the current cell only through TCellGridBase.
+// paint pass and cell painting (CellGridPaint.cpp), the narrowed repaint of a changed text
+// (CellGridTextRepaint.cpp), repaint throttling, column resizing with the mouse and the owner
+// window's resize hook (CellGrid.cpp). Keyboard, wheel and scroll-bar navigation live in their own
+// file and reach the current cell only through TCellGridBase.
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
@@ -17,7 +18,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -129,6 +132,12 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
 
   // ---- Repainting ----
   void RepaintCell(int col, int row) override;
+  // A cell whose text alone changed repaints only the columns of pixels where its old or its new text
+  // can have ink, over the cell's full height, when what it last showed is known
+  // (CellGridTextRepaint.cpp); otherwise, and for everything else, the whole cell.
+  void RepaintCellText(int col, int row) override;
+  // On by default; off, a text change repaints the whole cell (benchmarks compare the two).
+  void SetNarrowTextRepaints(bool enabled);
   void RepaintRow(int row) override;
   void RepaintCol(int col) override;
   void RepaintGrid() override;
@@ -334,6 +343,18 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   // DrawCell for a cell whose full rectangle the caller has already worked out.
   void DrawCellIn(QPainter& painter, int ACol, int ARow, const QRect& full, TGridDrawState AState);
   void DrawFocusFrame(QPainter& painter, const QRect& rect);
+  // Narrowed text repaints (CellGridTextRepaint.cpp). Whether a paint pass keeps what it draws: it
+  // paints what the screen shows (not a picture of the grid taken by render or grab) and narrowing is on.
+  bool PaintsTheScreen(QPainter& painter);
+  // After a cell was drawn in a pass on the screen: keeps the cell's rectangle and where its text's
+  // pixels may lie.
+  void KeepDrawnText(int col, int row, const QRect& cell, const QRegion& region);
+  // What the flush repaints of a cell whose text alone changed.
+  QRect TextRepaintRect(int col, int row);
+  // Left and right (just outside) of where the cell's current text can have pixels, from its
+  // alignment, its font's advances and ink and its text rectangle; nullopt unless a plain single line
+  // of printable ASCII that fits.
+  std::optional<std::pair<int, int>> TextSpanBound(int col, int row, const QRect& cell);
   void DrawSizingLine(QPainter& painter, int x);
   void WidthsChanged();
   void HeightsChanged();
@@ -404,6 +425,17 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   // Cells to announce to assistive technology at the next flush; filled only while one listens.
   TDirtyCells accessibleDirty_;
   std::vector<QRect> flushRects_;  // the rectangles of one flush, kept for the next
+  std::vector<int> flushCols_;     // and their columns
+  // Per cell drawn on the screen: its rectangle then, and the columns of pixels (left to just before
+  // right) its text may cover there. A missing cell counts as covered whole.
+  struct TDrawnText {
+    QRect cell;
+    int left = 0;
+    int right = 0;
+  };
+  std::unordered_map<std::uint64_t, TDrawnText> drawnTexts_;
+  bool keepDrawnTexts_ = false;  // the current pass paints the screen
+  bool narrowTextRepaints_ = true;
   QTimer flushTimer_;
   // A flush is due now: it runs before the event loop next waits, in the same pass as the work that
   // asked for it (the timer, started as well, is the fallback for loops that never wait).

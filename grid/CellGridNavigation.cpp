@@ -264,7 +264,13 @@ void TCellGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show) {
   }
   if (!SelectCell(col, row)) return;
   const TGridRect old = Selection();
+  const int oldRow = Row();
   SetCurrentCell(col, row);
+  // The active row's colour moves with the current row.
+  if (ActiveRowShow && row != oldRow) {
+    RepaintRow(oldRow);
+    RepaintRow(row);
+  }
   if (moveAnchor || !(Options & goRangeSelect)) SetAnchor(col, row);
   if (show) ScrollCellIntoView(col, row);
   RepaintCells(*this, old);

@@ -62,6 +62,7 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
   pass_.active = true;
   // Ended on every way out, a picture error's exception included.
   const std::unique_ptr<TPassState, void (*)(TPassState*)> passEnd(&pass_, [](TPassState* pass) { pass->active = false; });
+  keepDrawnTexts_ = PaintsTheScreen(painter);
   cellsInPass_ = 0;
   const QRegion& region = event->region();
   const int lastCol = LastVisibleCol();
@@ -116,7 +117,9 @@ void TCellGrid::PaintArea(QPainter& painter, const QRegion& region, int col0, in
       const QRect rect(x, rowTop, ColWidths(c), height);
       x += rect.width();
       if (rect.isEmpty() || !region.intersects(rect)) continue;
+      canvas_.ResetDrawnInk();
       DrawCellIn(painter, c, r, rect, PassDrawState(c, r, fixedArea));
+      if (keepDrawnTexts_) KeepDrawnText(c, r, rect, region);
       ++cellsInPass_;
     }
   }

@@ -133,7 +133,13 @@ TCanvasFont::TCanvasFont(const QFont& f) : font(f), metrics(f) {
   ascent = metrics.ascent();
   const QFontMetricsF exact(f);
   for (std::size_t i = 0; i < asciiAdvance.size(); ++i) {
-    asciiAdvance[i] = exact.horizontalAdvance(QChar(static_cast<char16_t>(u' ' + i)));
+    const QChar c(static_cast<char16_t>(u' ' + i));
+    asciiAdvance[i] = exact.horizontalAdvance(c);
+    const QRectF ink = exact.boundingRect(c);
+    if (!ink.isEmpty()) {
+      asciiInkLeft = std::min(asciiInkLeft, ink.left());
+      asciiInkRight = std::max(asciiInkRight, ink.right() - asciiAdvance[i]);
+    }
   }
 }
 
@@ -198,6 +204,13 @@ void TTextCanvas::DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlac
   painter_->drawGlyphRun(QPointF(origin), glyphRun_);
 }
 
+void TTextCanvas::AddDrawnInk(int left, int right) {
+  if (right <= left) return;
+  const bool first = drawnInk_.right <= drawnInk_.left;
+  drawnInk_.left = first ? left : std::min(drawnInk_.left, left);
+  drawnInk_.right = first ? right : std::max(drawnInk_.right, right);
+}
+
 int TTextCanvas::TextWidth(const QString& text) const { return current_->metrics.horizontalAdvance(text); }
 
 int TTextCanvas::TextHeight(const QString&) const { return current_->layout.lineHeight; }
@@ -249,6 +262,9 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   // lies inside the rectangle is drawn without one, which changes no pixel.
   TPlainGlyphs* drawingTable = DrawingTable(font);
   bool inkInside = drawingTable != nullptr;
+  bool allPlaced = drawingTable != nullptr;
+  int inkLeft = 0;
+  int inkRight = 0;
   for (std::size_t i = 0; i < placement.visibleCount; ++i) {
     TDrawLine& line = drawLines_[i];
     line.text.assign(view.substr(lines[i].start, lines[i].length));
@@ -263,6 +279,12 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
     // A tab is never placed: lines with tabs are drawn run by run below.
     line.placed = drawingTable && drawingTable->Place(line.text, line.glyphs);
     const TInkBox& ink = line.glyphs.ink;
+    allPlaced = allPlaced && line.placed;
+    if (line.placed && !ink.Empty()) {
+      const bool first = inkRight <= inkLeft;
+      inkLeft = first ? line.origin.x() + ink.left : std::min(inkLeft, line.origin.x() + ink.left);
+      inkRight = first ? line.origin.x() + ink.right : std::max(inkRight, line.origin.x() + ink.right);
+    }
     inkInside = inkInside && line.placed &&
                 (ink.Empty() || (line.origin.x() + ink.left >= rect.left() && line.origin.y() + ink.top >= rect.top() &&
                                  line.origin.x() + ink.right <= rect.left() + rect.width() &&
@@ -274,6 +296,14 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   // a grid drawing a hundred cells a pass would otherwise copy and restore for each.
   const bool clip = !(flags & DT_NOCLIP) && !inkInside;
   const bool saveState = clip && painter_->hasClipping();
+  const int rectRight = rect.left() + rect.width();
+  if (allPlaced) {
+    AddDrawnInk(clip ? std::max(inkLeft, rect.left()) : inkLeft, clip ? std::min(inkRight, rectRight) : inkRight);
+  } else if (clip) {
+    AddDrawnInk(rect.left(), rectRight);
+  } else {
+    drawnInk_.known = false;
+  }
   if (saveState) {
     painter_->save();
     painter_->setClipRect(rect, Qt::IntersectClip);

@@ -41,6 +41,10 @@ struct TCanvasFont {
   int ascent = 0;
   // Advance of each printable ASCII character (space to tilde), for a cheap upper bound on a line's width.
   std::array<qreal, 95> asciiAdvance{};
+  // How far any printable ASCII glyph's ink reaches left of its origin (zero or less) and right of
+  // its advance (zero or more): with asciiAdvance, a bound on where a line of such text can have pixels.
+  qreal asciiInkLeft = 0;
+  qreal asciiInkRight = 0;
   // Widths of runs measured in this font: the texts of a grid are drawn again and again, most of them
   // unchanged. Emptied when it grows large, so new texts cannot grow it without bound.
   // Looked up by view, so a hit copies nothing.
@@ -108,6 +112,17 @@ class TTextCanvas {
   // Of those, the runs composed from glyph images.
   std::size_t GlyphImageRunsDrawn() const { return glyphImageRunsDrawn_; }
 
+  // The horizontal span of every pixel the texts drawn since ResetDrawnInk may have covered: the
+  // placed glyphs' ink where the canvas placed every line, else the text rectangles they were clipped
+  // to; not known for a text drawn unclipped through the full layout.
+  struct TDrawnInk {
+    bool known = true;
+    int left = 0;
+    int right = 0;  // just outside; empty when right <= left
+  };
+  void ResetDrawnInk() { drawnInk_ = TDrawnInk{}; }
+  const TDrawnInk& DrawnInk() const { return drawnInk_; }
+
   // Number of fonts built so far (the cache's size); lets tests and benchmarks see that measuring reuses fonts.
   std::size_t FontsBuilt() const { return fontsBuilt_; }
 
@@ -118,6 +133,8 @@ class TTextCanvas {
   void DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run);
   // Draws the glyphs the plain table placed, the run's baseline starting at origin.
   void DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlacedText& placed);
+  // Adds pixels from left to just before right to the drawn ink.
+  void AddDrawnInk(int left, int right);
 
   // One line of a text being drawn.
   struct TDrawLine {
@@ -136,6 +153,7 @@ class TTextCanvas {
   std::size_t fontsBuilt_ = 0;
   std::size_t plainRunsDrawn_ = 0;
   std::size_t glyphImageRunsDrawn_ = 0;
+  TDrawnInk drawnInk_;
   bool shortcuts_ = true;
   bool glyphImages_ = true;
   std::optional<QRgb> backgroundHint_;

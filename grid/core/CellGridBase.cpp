@@ -165,7 +165,7 @@ bool TCellGridBase::SetCells(int col, int row, const std::string& text) {
   } else {
     store_[Key(col, row)].Text = text;
   }
-  RepaintCell(col, row);
+  RepaintCellText(col, row);
   return true;
 }
 
@@ -259,6 +259,7 @@ void TCellGridBase::ApplyColumnHeaders() {
 void TCellGridBase::Loaded() { ApplyColumnHeaders(); }
 
 void TCellGridBase::RepaintCell(int, int) {}
+void TCellGridBase::RepaintCellText(int col, int row) { RepaintCell(col, row); }
 void TCellGridBase::RepaintRow(int) {}
 void TCellGridBase::RepaintCol(int) {}
 void TCellGridBase::RepaintGrid() {}

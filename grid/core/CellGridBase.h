@@ -213,6 +213,9 @@ class TCellGridBase : protected TGridLook {
 
   // Invalidation of a cell, a row, a column or everything; nothing happens without a window.
   virtual void RepaintCell(int col, int row);
+  // Invalidation of a cell whose text alone changed (nothing else of it); the whole cell unless the
+  // widget narrows it.
+  virtual void RepaintCellText(int col, int row);
   virtual void RepaintRow(int row);
   virtual void RepaintCol(int col);
   virtual void RepaintGrid();

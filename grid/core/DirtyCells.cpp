@@ -9,8 +9,7 @@ namespace {
 constexpr std::size_t kKeptCapacity = 4096;
 }  // namespace
 
-void TDirtyCells::Add(int col, int row) {
-  const std::uint64_t key = Key(col, row);
+void TDirtyCells::Append(std::uint64_t key) {
   if (!keys_.empty() && keys_.back() == key) return;
   keys_.push_back(key);
   if (keys_.size() >= compactAt_) {
@@ -21,7 +20,9 @@ void TDirtyCells::Add(int col, int row) {
 
 void TDirtyCells::Compact() {
   std::sort(keys_.begin(), keys_.end());
-  keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
+  // A cell's whole key sorts just before its text-only key and is the one kept.
+  keys_.erase(std::unique(keys_.begin(), keys_.end(), [](std::uint64_t a, std::uint64_t b) { return (a >> 1) == (b >> 1); }),
+              keys_.end());
 }
 
 const std::vector<std::uint64_t>& TDirtyCells::Cells() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,25 @@ TEST(DirtyCells, GivesEveryCellOnceInRowOrder) {
   cells.Clear();
   EXPECT_TRUE(cells.Empty());
   EXPECT_TRUE(ColRows(cells).empty());
+}
+
+// A cell whose text alone changed stays text-only; any other change of it, before or after, makes it
+// whole. Either way it comes once, in row order.
+TEST(DirtyCells, TextOnlyUnlessTheWholeCellWasAddedToo) {
+  TDirtyCells cells;
+  cells.AddText(3, 1);
+  cells.AddText(2, 1);
+  cells.Add(2, 1);
+  cells.Add(1, 1);
+  cells.AddText(1, 1);
+  cells.AddText(3, 1);
+  cells.AddText(70000, 70000);
+  std::vector<std::tuple<int, int, bool>> seen;
+  for (const std::uint64_t key : cells.Cells()) {
+    seen.emplace_back(TDirtyCells::Col(key), TDirtyCells::Row(key), TDirtyCells::TextOnly(key));
+  }
+  EXPECT_EQ(seen, (std::vector<std::tuple<int, int, bool>>{
+                      {1, 1, false}, {2, 1, false}, {3, 1, true}, {70000, 70000, true}}));
 }
 
 // Values written thousands of times between two passes keep the list near the number of cells.
