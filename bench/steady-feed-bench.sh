@@ -4,6 +4,7 @@
 # directory, its display takes turns with the first one's (twice each), so both are measured under
 # the same machine load; the first build's orlex-feed drives both.
 # Usage: bench/steady-feed-bench.sh BUILD_DIR [OTHER_BUILD_DIR|-] [DISPLAY_NUMBER] [RATE] [SECONDS]
+# With TOGETHER=1 the two displays run at the same time instead of taking turns (see together below).
 set -uo pipefail
 build=$(cd "$1" && pwd)
 other=${2:--}
@@ -31,7 +32,40 @@ run() {
   rm -rf "${dir:?}/$label"
 }
 
+# Both displays at once, each under its own Xvfb (the given number and the next) with its own Feed:
+# the machine's load then falls on both alike, which keeps their ratio steadier on a shared (virtual)
+# machine than taking turns does.
+together() {
+  local round=$1 label from xdisplay app
+  local -a feeds=()
+  Xvfb ":$((display + 1))" -noreset -screen 0 1280x1024x24 >/dev/null 2>&1 &
+  pids+=($!)
+  for ((i = 0; i < 50; i++)); do DISPLAY=":$((display + 1))" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  for label in this other; do
+    from=$build xdisplay=":$display"
+    [[ $label == other ]] && from=$other xdisplay=":$((display + 1))"
+    mkdir -p "$dir/$label-$round"
+    cp "$from/app/orlexgauges" "$dir/$label-$round/orlexgauges"
+    DISPLAY=$xdisplay ORLEXGAUGES_SOCKET=$dir/$label-$round/feed.sock ORLEXGAUGES_STATS=1 \
+      "$dir/$label-$round/orlexgauges" 2>"$dir/$label-$round/stats" >/dev/null &
+    pids+=($!)
+    ORLEXGAUGES_SOCKET=$dir/$label-$round/feed.sock "$feed" --wait 10 send 0 '1;x;x;1;' >/dev/null ||
+      { echo "$label-$round: the display did not start"; return; }
+  done
+  for label in this other; do
+    ORLEXGAUGES_SOCKET=$dir/$label-$round/feed.sock "$feed" bench --rate "$rate" --seconds "$seconds" 2>/dev/null |
+      sed "s/^/$label-$round /" >"$dir/$label-$round.out" &
+    feeds+=($!)
+  done
+  wait "${feeds[@]}"
+  cat "$dir/this-$round.out" "$dir/other-$round.out"
+}
+
 for round in 1 2; do
+  if [[ "${TOGETHER:-0}" == 1 && "$other" != "-" ]]; then
+    together "$round"
+    continue
+  fi
   run "this-$round" "$build"
   [[ "$other" != "-" ]] && run "other-$round" "$other"
 done
