@@ -14,15 +14,7 @@ using namespace orlex::grid;
 
 namespace {
 
-void ShowSystemGrid(TCellGrid& grid) {
-  ConfigureSystemGridWidget(grid);
-  SystemColumnColors(grid);
-  FillSixtySlots(grid);
-  grid.show();
-  QApplication::processEvents();
-  grid.FitColumnsToWidth();
-  QApplication::processEvents();
-}
+void ShowSystemGrid(TCellGrid& grid) { ShowFilledSystemGrid(grid); }
 
 // One full paint pass of every cell. The argument turns the canvas's glyph images off (0, as before
 // them) or on (1), so one run shows both.

@@ -34,6 +34,14 @@ class CellGridSizingTest : public testing::Test {
     font.setPixelSize(orlex::PointsToPixels(points));
     return QFontMetrics(font).height();
   }
+  // Shows the grid at 600 x 400, lets its first paints pass, then records what it is asked to paint.
+  void ShowWatched(QObject& regions) {
+    grid.resize(600, 400);
+    grid.show();
+    QApplication::processEvents();
+    QTest::qWait(40);
+    grid.viewport()->installEventFilter(&regions);
+  }
   std::vector<int> Widths() const {
     std::vector<int> widths;
     for (int c = 0; c < grid.ColCount(); ++c) widths.push_back(grid.ColWidths(c));
@@ -290,11 +298,7 @@ struct TPaintRegions : QObject {
 // and cells left alone are not repainted.
 TEST_F(CellGridSizingTest, APassRepaintsTheWrittenCellsOnly) {
   TPaintRegions regions;
-  grid.resize(600, 400);
-  grid.show();
-  QApplication::processEvents();
-  QTest::qWait(40);
-  grid.viewport()->installEventFilter(&regions);
+  ShowWatched(regions);
   for (int i = 0; i < 50; ++i) {
     grid.SetCells(1, 2, std::to_string(i));
     grid.SetCells(3, 4, std::to_string(i));
@@ -312,11 +316,7 @@ TEST_F(CellGridSizingTest, APassRepaintsTheWrittenCellsOnly) {
 // (A text alone may repaint less than its cell; RepaintCell is the whole cell.)
 TEST_F(CellGridSizingTest, APassRegionIsExactlyTheRepaintedCells) {
   TPaintRegions regions;
-  grid.resize(600, 400);
-  grid.show();
-  QApplication::processEvents();
-  QTest::qWait(40);
-  grid.viewport()->installEventFilter(&regions);
+  ShowWatched(regions);
   const std::vector<std::pair<int, int>> written{{3, 2}, {1, 2}, {2, 2}, {4, 3}, {1, 3}, {0, 5}, {5, 19}};
   QRegion expected;
   for (const auto& [col, row] : written) {
@@ -334,11 +334,7 @@ TEST_F(CellGridSizingTest, APassRegionIsExactlyTheRepaintedCells) {
 // deal with a few rectangles.
 TEST_F(CellGridSizingTest, WrittenColumnsAreOneRectangleEach) {
   TPaintRegions regions;
-  grid.resize(600, 400);
-  grid.show();
-  QApplication::processEvents();
-  QTest::qWait(40);
-  grid.viewport()->installEventFilter(&regions);
+  ShowWatched(regions);
   QRegion expected;
   for (const int col : {1, 3}) {
     for (int row = 1; row <= 12; ++row) {

@@ -169,13 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
 // with the glyph images as without, and the values take that way.
 TEST(GlyphImagesGrid, ChangedValuesPaintTheSamePixels) {
   TCellGrid grid;
-  ConfigureSystemGridWidget(grid);
-  SystemColumnColors(grid);
-  FillSixtySlots(grid);
-  grid.show();
-  QApplication::processEvents();
-  grid.FitColumnsToWidth();
-  QApplication::processEvents();
+  ShowFilledSystemGrid(grid);
   auto packet = [&grid](int number, bool images) {
     grid.Canvas().SetGlyphImages(images);
     for (int i = 0; i < 60; ++i) {

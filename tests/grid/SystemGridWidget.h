@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <string>
 
 #include "app/PidGridWidget.h"
@@ -32,6 +33,17 @@ inline void FillSixtySlots(TCellGrid& grid) {
       grid.SetObjects(pair * 2 + 1, row, slot);
     }
   }
+}
+
+// The main window's grid with all 60 slots filled, shown and fitted to its width.
+inline void ShowFilledSystemGrid(TCellGrid& grid) {
+  ConfigureSystemGridWidget(grid);
+  SystemColumnColors(grid);
+  FillSixtySlots(grid);
+  grid.show();
+  QApplication::processEvents();
+  grid.FitColumnsToWidth();
+  QApplication::processEvents();
 }
 
 }  // namespace orlex::grid
