@@ -20,7 +20,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -427,13 +426,19 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   std::vector<QRect> flushRects_;  // the rectangles of one flush, kept for the next
   std::vector<int> flushCols_;     // and their columns
   // Per cell drawn on the screen: its rectangle then, and the columns of pixels (left to just before
-  // right) its text may cover there. A missing cell counts as covered whole.
+  // right) its text may cover there. A missing cell counts as covered whole. Each cell has one place,
+  // by its column and row modulo 64, so any 64 by 64 cells on show never displace one another and
+  // keeping one costs no search.
   struct TDrawnText {
+    int col = -1;
+    int row = -1;
     QRect cell;
     int left = 0;
     int right = 0;
   };
-  std::unordered_map<std::uint64_t, TDrawnText> drawnTexts_;
+  static constexpr int kDrawnTextSide = 64;
+  TDrawnText& DrawnTextPlace(int col, int row);
+  std::vector<TDrawnText> drawnTexts_;
   bool keepDrawnTexts_ = false;  // the current pass paints the screen
   bool narrowTextRepaints_ = true;
   QTimer flushTimer_;

@@ -19,11 +19,6 @@ namespace orlex::grid {
 
 namespace {
 
-// Cells kept at most; past that the list starts afresh (a cell not kept repaints whole).
-constexpr std::size_t kKeptDrawnTexts = 4096;
-
-std::uint64_t DrawnKey(int col, int row) { return (std::uint64_t(std::uint32_t(row)) << 32) | std::uint32_t(col); }
-
 // Whether every pixel of rect lies inside region; one of the region's rectangles holds it in the
 // common case.
 bool Covers(const QRegion& region, const QRect& rect) {
@@ -50,6 +45,12 @@ void TCellGrid::SetNarrowTextRepaints(bool enabled) {
   drawnTexts_.clear();
 }
 
+TCellGrid::TDrawnText& TCellGrid::DrawnTextPlace(int col, int row) {
+  if (drawnTexts_.empty()) drawnTexts_.resize(std::size_t(kDrawnTextSide) * kDrawnTextSide);
+  const int place = (row % kDrawnTextSide) * kDrawnTextSide + col % kDrawnTextSide;
+  return drawnTexts_[static_cast<std::size_t>(place)];
+}
+
 bool TCellGrid::PaintsTheScreen(QPainter& painter) {
   if (!narrowTextRepaints_) return false;
   // A widget paints into its window's backing store; render and grab redirect it elsewhere.
@@ -69,10 +70,8 @@ void TCellGrid::KeepDrawnText(int col, int row, const QRect& cell, const QRegion
     left = ink.right > ink.left ? std::max(ink.left - 1, cell.left()) : 0;
     right = ink.right > ink.left ? std::min(ink.right + 1, cellRight) : 0;
   }
-  if (drawnTexts_.size() >= kKeptDrawnTexts) drawnTexts_.clear();
-  const auto [found, added] = drawnTexts_.try_emplace(DrawnKey(col, row));
-  TDrawnText& kept = found->second;
-  if (added || kept.cell != cell) kept = TDrawnText{cell, cell.left(), cellRight};
+  TDrawnText& kept = DrawnTextPlace(col, row);
+  if (kept.col != col || kept.row != row || kept.cell != cell) kept = TDrawnText{col, row, cell, cell.left(), cellRight};
   // Pixels of the earlier text outside the region are still there: unless the region reached all of
   // them, the span can only grow.
   const QRect earlier = QRect(kept.left, cell.top(), kept.right - kept.left, cell.height()).intersected(viewport()->rect());
@@ -89,12 +88,12 @@ QRect TCellGrid::TextRepaintRect(int col, int row) {
   const QRect cell = CellRect(col, row);
   // A colour or fixed-cell hook may answer from the text: then more than the text changed.
   if (cell.isEmpty() || !narrowTextRepaints_ || OnGetCellColor || OnIsFixedCell) return cell;
-  const auto kept = drawnTexts_.find(DrawnKey(col, row));
-  if (kept == drawnTexts_.end() || kept->second.cell != cell) return cell;
+  const TDrawnText& kept = DrawnTextPlace(col, row);
+  if (kept.col != col || kept.row != row || kept.cell != cell) return cell;
   const std::optional<std::pair<int, int>> next = TextSpanBound(col, row, cell);
   if (!next) return cell;
-  int left = kept->second.left;
-  int right = kept->second.right;
+  int left = kept.left;
+  int right = kept.right;
   if (right <= left) {
     std::tie(left, right) = *next;
   } else if (next->first < next->second) {

@@ -170,6 +170,14 @@ INSTANTIATE_TEST_SUITE_P(
         TextRepaintCase{"PictureBetweenChanges",
                         {Text(1, 3, "123456.789"), Together({Text(1, 3, "1"), Picture()}), Text(1, 3, "2")}},
         TextRepaintCase{"HtmlAndPlain", {Text(1, 3, "<B>123456</B>"), Text(1, 3, "1"), Text(1, 3, "<I>x</I>"), Text(1, 3, "2")}},
+        // Rows 3 and 67 on show together share the place where a drawn text is kept.
+        TextRepaintCase{"CellsSharingAKeptPlace",
+                        {[](TCellGrid& grid) {
+                           grid.SetRowCount(80);
+                           grid.SetDefaultRowHeight(7);
+                           grid.SetCells(1, 67, "777777.5");
+                         },
+                         Text(1, 3, "123456.789"), Text(1, 67, "1"), Text(1, 3, "2"), Text(1, 67, "123456.789")}},
         TextRepaintCase{"WholePacket",
                         {[](TCellGrid& grid) {
                            for (int i = 0; i < 60; ++i) grid.SetCells(1 + 2 * (i / 20), 1 + i % 20, std::to_string(i * 7919) + ".5");
