@@ -93,11 +93,7 @@ std::string Differences(const QImage& shown, const QImage& full) {
 class CellGridTextRepaintTest : public testing::Test {
  protected:
   void SetUp() override {
-    ConfigureSystemGridWidget(grid);
-    SystemColumnColors(grid);
-    FillSixtySlots(grid);
-    grid.show();
-    QApplication::processEvents();
+    ShowFilledSystemGrid(grid);
     Settle();
   }
   void Settle() {
