@@ -347,6 +347,9 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   bool PaintsTheScreen(QPainter& painter);
   // After a cell was drawn in a pass on the screen: keeps the cell's rectangle and where its text's
   // pixels may lie.
+  // PaintCellContent with the cell's unselected look when the caller has it already.
+  void PaintCellContentIn(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect,
+                          const TCellStyle* unselected);
   void KeepDrawnText(int col, int row, const QRect& cell, const QRegion& region);
   // What the flush repaints of a cell whose text alone changed.
   QRect TextRepaintRect(int col, int row);

@@ -151,7 +151,12 @@ void TCellGrid::DrawCellIn(QPainter& painter, int ACol, int ARow, const QRect& r
     painter.setClipRect(QRect(left, top, width() - left, height() - top), Qt::IntersectClip);
   }
 
-  const TCellStyle style = ResolveCellStyle(*this, ACol, ARow, true, state);
+  // The look without the selection serves the content too: resolving it again there would give the
+  // same, unless a colour hook answers from the state the first resolving added to.
+  bool fixedLook = false;
+  const TCellStyle unselected = ResolveUnselectedCellStyle(*this, ACol, ARow, FindCellProperties(ACol, ARow), state, fixedLook);
+  TCellStyle style = unselected;
+  ApplySelectionLook(*this, ACol, ARow, fixedLook, style, state);
   TColor brush = style.BrushColor;
   if (ActiveRowShow && ARow == Row() && (ACol != Col() || !ShowSelection)) brush = ActiveRowColor;
   const QColor brushColor = QtColor(brush);
@@ -212,14 +217,24 @@ void TCellGrid::DrawCellIn(QPainter& painter, int ACol, int ARow, const QRect& r
   }
 
   const int inset = fixed ? 1 : GridLineWidth;
-  PaintCellContent(painter, ACol, ARow, state, rect.adjusted(inset, inset, -inset, -inset));
+  PaintCellContentIn(painter, ACol, ARow, state, rect.adjusted(inset, inset, -inset, -inset),
+                     OnGetCellColor ? nullptr : &unselected);
   if (clipCols || clipRows) painter.restore();
 }
 
 void TCellGrid::PaintCellContent(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect) {
+  PaintCellContentIn(painter, ACol, ARow, AState, ARect, nullptr);
+}
+
+void TCellGrid::PaintCellContentIn(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect,
+                                   const TCellStyle* unselected) {
   // The unselected look of the cell; the state keeps what the pass and DrawCell gave it.
-  TGridDrawState scratch = AState;
-  const TCellStyle style = ResolveCellStyle(*this, ACol, ARow, false, scratch);
+  std::optional<TCellStyle> resolved;
+  if (!unselected) {
+    TGridDrawState scratch = AState;
+    resolved = ResolveCellStyle(*this, ACol, ARow, false, scratch);
+  }
+  const TCellStyle& style = unselected ? *unselected : *resolved;
   TColor brush = style.BrushColor;
   if ((AState & gdSelected) && !(AState & gdFocused) && SelectionColor == clNone) brush = clHighlight;
   SelectCellFont(style.Font);

@@ -69,6 +69,14 @@ TCellStyle ResolveCellStyle(const TCellGridBase& grid, int col, int row, bool ap
 
 TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, const TCellProperties* record,
                                 bool applySelection, TGridDrawState& state) {
+  bool fixed = false;
+  TCellStyle s = ResolveUnselectedCellStyle(grid, col, row, record, state, fixed);
+  if (applySelection) ApplySelectionLook(grid, col, row, fixed, s, state);
+  return s;
+}
+
+TCellStyle ResolveUnselectedCellStyle(const TCellGridBase& grid, int col, int row, const TCellProperties* record,
+                                      TGridDrawState& state, bool& fixed) {
   TCellStyle s;
   // 1, 2.
   const bool fixedByCount = InFixedColOrRow(grid, col, row);
@@ -90,7 +98,7 @@ TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, con
     if (fixedByCount || InFooterOrRightFixed(grid, col, row)) s.BrushColor = grid.Look().FixedColor;
   }
   // 6.
-  const bool fixed = CellCountsAsFixed(grid, col, row) || fixedByCount;
+  fixed = CellCountsAsFixed(grid, col, row) || fixedByCount;
   if (fixed) {
     s.BrushColor = grid.Look().FixedColor;
     s.Font = grid.Look().FixedFont;
@@ -110,8 +118,18 @@ TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, con
     ApplyRecordFont(*record, s.Font);
   }
   if (grid.OnGetCellColor) grid.OnGetCellColor(grid, row, col, state, s.Font, s.BrushColor);
+  // 9 (nothing in it depends on the selection).
+  if (grid.OnGetWordWrap) grid.OnGetWordWrap(grid, col, row, s.WordWrap);
+  const auto [horizontal, vertical] = AlignmentWith(grid, col, row, record);
+  s.Alignment = horizontal;
+  s.VAlignment = vertical;
+  return s;
+}
+
+void ApplySelectionLook(const TCellGridBase& grid, int col, int row, bool fixed, TCellStyle& s,
+                        TGridDrawState& state) {
   // 8.
-  if (applySelection && grid.Look().ShowSelection && !fixed && grid.Selection().Contains(col, row)) {
+  if (grid.Look().ShowSelection && !fixed && grid.Selection().Contains(col, row)) {
     s.BrushColor = grid.Look().SelectionColor;
     s.GradientTo = grid.Look().SelectionColorTo;
     s.MirrorColor = grid.Look().SelectionMirrorColor;
@@ -119,12 +137,6 @@ TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, con
     if (grid.Look().SelectionTextColor != clNone) s.Font.Color = grid.Look().SelectionTextColor;
     state |= gdSelected;
   }
-  // 9.
-  if (grid.OnGetWordWrap) grid.OnGetWordWrap(grid, col, row, s.WordWrap);
-  const auto [horizontal, vertical] = AlignmentWith(grid, col, row, record);
-  s.Alignment = horizontal;
-  s.VAlignment = vertical;
-  return s;
 }
 
 }  // namespace orlex::grid

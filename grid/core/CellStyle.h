@@ -67,4 +67,11 @@ TCellStyle ResolveCellStyle(const TCellGridBase& grid, int col, int row, bool ap
 TCellStyle ResolveCellStyleWith(const TCellGridBase& grid, int col, int row, const TCellProperties* record,
                                 bool applySelection, TGridDrawState& state);
 
+// The same in two halves, for a painter that needs the cell's look both with and without the
+// selection: every step but 8, telling whether the cell counts as fixed; then step 8.
+TCellStyle ResolveUnselectedCellStyle(const TCellGridBase& grid, int col, int row, const TCellProperties* record,
+                                      TGridDrawState& state, bool& fixed);
+void ApplySelectionLook(const TCellGridBase& grid, int col, int row, bool fixed, TCellStyle& style,
+                        TGridDrawState& state);
+
 }  // namespace orlex::grid
