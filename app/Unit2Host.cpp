@@ -29,8 +29,12 @@ void TForm2::WMDisableChecking() { FeedMessage(orlex::kMsgDisableChecking, 0, {}
 void TForm2::WMEnableChecking() { FeedMessage(orlex::kMsgEnableChecking, 0, {}); }
 
 std::unique_ptr<TPidWindowBase> TForm2::CreatePidWindow() {
-  return std::make_unique<TPidWnd>(
+  auto window = std::make_unique<TPidWnd>(
       this, [this] { WMHideAllPids(); }, [this](const QWidget& window) { return PidFrameExtents(window); });
+  // A PID window is a child of this one (for its tie to it); Qt looks at every child after the
+  // painted widget's container on each paint, so the container moves behind the new window.
+  if (QWidget* client = centralWidget()) client->raise();
+  return window;
 }
 
 std::optional<QMargins> TForm2::PidFrameExtents(const QWidget& window) {
