@@ -14,7 +14,7 @@ if [[ "${1:-}" != --demo ]]; then
     clang-14 libclang-rt-14-dev
     xdotool x11-utils imagemagick openbox xclip
     qt6-gtk-platformtheme python3-pyatspi at-spi2-core dbus-daemon dbus-x11
-    locales procps python3 dpkg-dev file
+    locales procps python3 dpkg-dev file ccache
   )
 fi
 
