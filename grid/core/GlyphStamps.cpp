@@ -26,24 +26,25 @@ TPixelBox StampsBox(std::span<const TPlacedStamp> stamps) {
 
 void TGlyphStamp::Prepare() {
   groups = Empty() ? 0 : (width + kGroup - 1) / kGroup;
-  const std::size_t size = static_cast<std::size_t>(groups) * kGroup * static_cast<std::size_t>(std::max(height, 0));
-  groupPixels.assign(size, 0);
-  groupMasks.assign(size, 0);
+  groupLanes.assign(static_cast<std::size_t>(groups) * 2 * kGroup * static_cast<std::size_t>(std::max(height, 0)), 0);
   for (int y = 0; y < height && groups > 0; ++y) {
     for (int x = 0; x < width; ++x) {
       const std::size_t from = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x;
-      const std::size_t to = static_cast<std::size_t>(y) * groups * kGroup + x;
-      groupPixels[to] = pixels[from];
-      groupMasks[to] = covered[from] ? ~std::uint32_t{0} : 0;
+      const std::size_t to = (static_cast<std::size_t>(y) * groups + x / kGroup) * 2 * kGroup + x % kGroup;
+      groupLanes[to] = pixels[from];
+      groupLanes[to + kGroup] = covered[from] ? ~std::uint32_t{0} : 0;
     }
   }
 }
 
 namespace {
 
+constexpr int kGroup = TGlyphStamp::kGroup;
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
 // Four pixels as one value: the compiler does each operation on all four at once where it can.
 using TFour = std::uint32_t __attribute__((vector_size(16)));
-static_assert(sizeof(TFour) == TGlyphStamp::kGroup * sizeof(std::uint32_t));
+static_assert(sizeof(TFour) == kGroup * sizeof(std::uint32_t));
 
 TFour LoadFour(const std::uint32_t* from) {
   TFour four;
@@ -52,6 +53,60 @@ TFour LoadFour(const std::uint32_t* from) {
 }
 
 void StoreFour(std::uint32_t* to, TFour four) { std::memcpy(to, &four, sizeof four); }
+
+// What composing finds on the way, tested once at the end rather than at every pixel: a pixel that
+// is not opaque or a covered one that is not background is rare.
+struct TFindings {
+  TFour opaque = TFour{} + kOpaque;  // the alpha bits every pixel read has
+  std::uint32_t opaqueRest = kOpaque;
+  TFour differs = {};  // bits where a covered pixel of the destination is not background
+  std::uint32_t differsRest = 0;
+
+  bool Exact() const {
+    const std::uint32_t opaqueAll = opaque[0] & opaque[1] & opaque[2] & opaque[3] & opaqueRest;
+    const std::uint32_t differsAny = differs[0] | differs[1] | differs[2] | differs[3] | differsRest;
+    return (opaqueAll & kOpaque) == kOpaque && differsAny == 0;
+  }
+};
+
+// Copies width pixels of a row of the destination.
+void CopyRow(const std::uint32_t* from, std::uint32_t* to, int width, TFindings& findings) {
+  // Accumulated in locals, which stay in registers.
+  TFour opaque = findings.opaque;
+  std::uint32_t opaqueRest = findings.opaqueRest;
+  int x = 0;
+  for (; x + kGroup <= width; x += kGroup) {
+    const TFour four = LoadFour(from + x);
+    StoreFour(to + x, four);
+    opaque &= four;
+  }
+  for (; x < width; ++x) {
+    to[x] = from[x];
+    opaqueRest &= from[x];
+  }
+  findings.opaque = opaque;
+  findings.opaqueRest = opaqueRest;
+}
+
+// Lays one row of a stamp's groups at from/to: each group takes the stamp's pixel where covered and
+// the destination's elsewhere. whole groups lie inside the box row; the pixels of a last group that
+// would reach past it, up to width, are done one by one.
+void LayRow(const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* lanes, int whole, int width,
+            std::uint32_t background, TFindings& findings) {
+  TFour differs = findings.differs;
+  int x = 0;
+  for (; x < whole * kGroup; x += kGroup, lanes += 2 * kGroup) {
+    const TFour now = LoadFour(from + x);
+    const TFour mask = LoadFour(lanes + kGroup);
+    differs |= (now ^ background) & mask;
+    StoreFour(to + x, now ^ ((now ^ LoadFour(lanes)) & mask));
+  }
+  findings.differs = differs;
+  for (int k = 0; x < width; ++x, ++k) {
+    findings.differsRest |= (from[x] ^ background) & lanes[kGroup + k];
+    to[x] = from[x] ^ ((from[x] ^ lanes[k]) & lanes[kGroup + k]);
+  }
+}
 
 // True when every stamp lies right of all the ones before it, column-wise: then no two can cover a
 // common pixel, which is how the glyphs of a text on whole pixels and most others come.
@@ -67,37 +122,50 @@ bool ColumnsApart(std::span<const TPlacedStamp> stamps) {
   return true;
 }
 
-// Lays a stamp that no other stamp shares a column with, group by group. A group takes the stamp's
-// pixel where covered and the destination's elsewhere; it may reach a later stamp's columns, which
-// that stamp then lays anew. False when a covered pixel of the destination is not background.
-bool LayApart(const TPixelRows& destination, const TPixelBox& box, const TPlacedStamp& placed,
-              std::uint32_t background, std::uint32_t* out, std::ptrdiff_t outStride) {
-  const TGlyphStamp& stamp = *placed.stamp;
-  const int left = placed.x - box.left;
-  // Groups wholly inside the box row; a last one reaching past it is done pixel by pixel.
-  const int whole = std::min(stamp.groups, (box.Width() - left) / TGlyphStamp::kGroup);
-  const std::size_t rowSize = static_cast<std::size_t>(stamp.groups) * TGlyphStamp::kGroup;
-  // Collected over the whole stamp and tested once: a covered pixel off the background is rare.
-  TFour differs = {};
-  std::uint32_t differsRest = 0;
-  for (int y = 0; y < stamp.height; ++y) {
-    const std::uint32_t* pixels = stamp.groupPixels.data() + static_cast<std::size_t>(y) * rowSize;
-    const std::uint32_t* masks = stamp.groupMasks.data() + static_cast<std::size_t>(y) * rowSize;
-    const std::uint32_t* from = destination.first + (placed.y + y) * destination.stride + placed.x;
-    std::uint32_t* to = out + (placed.y - box.top + y) * outStride + left;
-    int x = 0;
-    for (int group = 0; group < whole; ++group, x += TGlyphStamp::kGroup) {
+// Lays the rows of a stamp whose rows are all whole groups, groups a row (0: stamp.groups). A
+// glyph of a usual size is one or two groups wide; fixing that lets the compiler unroll the row.
+template <int kGroups>
+void LayWholeRows(const std::uint32_t* from, std::ptrdiff_t fromStride, std::uint32_t* to, std::ptrdiff_t toStride,
+                  const TGlyphStamp& stamp, std::uint32_t background, TFindings& findings) {
+  const int groups = kGroups > 0 ? kGroups : stamp.groups;
+  const std::uint32_t* lanes = stamp.groupLanes.data();
+  TFour differs = findings.differs;
+  for (int y = 0; y < stamp.height; ++y, from += fromStride, to += toStride) {
+    for (int group = 0; group < groups; ++group, lanes += 2 * kGroup) {
+      const int x = group * kGroup;
       const TFour now = LoadFour(from + x);
-      const TFour mask = LoadFour(masks + x);
+      const TFour mask = LoadFour(lanes + kGroup);
       differs |= (now ^ background) & mask;
-      StoreFour(to + x, now ^ ((now ^ LoadFour(pixels + x)) & mask));
-    }
-    for (; x < stamp.width; ++x) {
-      differsRest |= (from[x] ^ background) & masks[x];
-      to[x] = from[x] ^ ((from[x] ^ pixels[x]) & masks[x]);
+      StoreFour(to + x, now ^ ((now ^ LoadFour(lanes)) & mask));
     }
   }
-  return (differs[0] | differs[1] | differs[2] | differs[3] | differsRest) == 0;
+  findings.differs = differs;
+}
+
+// Lays a stamp that no other stamp shares a column with over the copied box, reading the
+// destination: a group may reach into a later stamp's columns, which that stamp then lays anew.
+void LayApart(const TPixelRows& destination, const TPixelBox& box, const TPlacedStamp& placed,
+              std::uint32_t background, std::uint32_t* out, std::ptrdiff_t outStride, TFindings& findings) {
+  const TGlyphStamp& stamp = *placed.stamp;
+  const int left = placed.x - box.left;
+  const int whole = std::min(stamp.groups, (box.Width() - left) / kGroup);
+  const std::uint32_t* from = destination.first + placed.y * destination.stride + placed.x;
+  std::uint32_t* to = out + (placed.y - box.top) * outStride + left;
+  if (whole == stamp.groups) {
+    switch (whole) {
+      case 1:
+        return LayWholeRows<1>(from, destination.stride, to, outStride, stamp, background, findings);
+      case 2:
+        return LayWholeRows<2>(from, destination.stride, to, outStride, stamp, background, findings);
+      default:
+        return LayWholeRows<0>(from, destination.stride, to, outStride, stamp, background, findings);
+    }
+  }
+  const std::size_t rowLanes = static_cast<std::size_t>(stamp.groups) * 2 * kGroup;
+  const std::uint32_t* lanes = stamp.groupLanes.data();
+  for (int y = 0; y < stamp.height; ++y, lanes += rowLanes, from += destination.stride, to += outStride) {
+    LayRow(from, to, lanes, whole, stamp.width, background, findings);
+  }
 }
 
 // Lays a stamp pixel by pixel over what earlier stamps laid, marking the pixels it covers. False
@@ -132,30 +200,21 @@ bool ComposeStamps(const TPixelRows& destination, const TPixelBox& box, std::spa
       box.bottom > destination.height) {
     return false;
   }
+  // The destination as it is, which must be opaque: the composed box replaces it wholesale.
   const int width = box.Width();
   const int height = box.Height();
-  // The destination as it is, which must be opaque: the composed box replaces it wholesale. One pass
-  // copies and checks.
-  std::uint32_t alpha = 0xFF000000u;
-  for (int y = 0; y < height; ++y) {
-    const std::uint32_t* from = destination.first + (box.top + y) * destination.stride + box.left;
-    std::uint32_t* to = out + y * outStride;
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t pixel = from[x];
-      to[x] = pixel;
-      alpha &= pixel;
-    }
-  }
-  if (alpha != 0xFF000000u) return false;
+  TFindings findings;
+  const std::uint32_t* from = destination.first + box.top * destination.stride + box.left;
+  for (int y = 0; y < height; ++y, from += destination.stride) CopyRow(from, out + y * outStride, width, findings);
   if (ColumnsApart(stamps)) {
     for (const TPlacedStamp& placed : stamps) {
-      if (placed.stamp && !placed.stamp->Empty() && !LayApart(destination, box, placed, background, out, outStride)) {
-        return false;
-      }
+      if (placed.stamp && !placed.stamp->Empty()) LayApart(destination, box, placed, background, out, outStride, findings);
     }
-    return true;
+    return findings.Exact();
   }
-  // Stamps whose columns interleave may cover a pixel twice: they mark what they cover.
+  // Stamps whose columns interleave may cover a pixel twice: each is laid over what the others
+  // laid, marking what it covers.
+  if (!findings.Exact()) return false;
   used.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
   for (const TPlacedStamp& placed : stamps) {
     if (placed.stamp && !placed.stamp->Empty() && !LayMarked(box, placed, background, out, outStride, used)) {

@@ -27,8 +27,8 @@ struct TGlyphStamp {
   std::vector<std::uint32_t> pixels;
   std::vector<std::uint8_t> covered;
   int groups = 0;  // groups of four pixels a row
-  std::vector<std::uint32_t> groupPixels;
-  std::vector<std::uint32_t> groupMasks;  // all ones where covered, else zero
+  // Row by row, group by group: the group's four pixels, then four masks, all ones where covered.
+  std::vector<std::uint32_t> groupLanes;
 
   static constexpr int kGroup = 4;
   bool Empty() const { return width <= 0 || height <= 0; }
@@ -36,7 +36,7 @@ struct TGlyphStamp {
   void Prepare();
   std::size_t Bytes() const {
     return sizeof(TGlyphStamp) + pixels.size() * sizeof(std::uint32_t) + covered.size() +
-           (groupPixels.size() + groupMasks.size()) * sizeof(std::uint32_t);
+           groupLanes.size() * sizeof(std::uint32_t);
   }
 };
 

@@ -176,6 +176,10 @@ INSTANTIATE_TEST_SUITE_P(
         TLayCase{"WideStampEndingTheBox", {{"#.##..#|.#####.", 3, 1}}, 4, 1, true},
         TLayCase{"WideStampOnOtherColourInItsSecondGroup", {{"#.##.##|.#####.", 3, 1}, {"#", 12, 1}}, 8, 1, false},
         TLayCase{"WideStampOnOtherColourAtItsLastPixel", {{"#.##..#|.#####.", 3, 1}}, 9, 1, false},
+        // Three groups a row; the other colour lies under the last group's padding.
+        TLayCase{"ThreeGroupsWide", {{"#.#.#.#.##|.########.", 1, 1}, {"#", 14, 1}}, 11, 1, true},
+        TLayCase{"ThreeGroupsWideOnOtherColourInTheLastGroup", {{"#.#.#.#.##|.########.", 1, 1}, {"#", 14, 1}}, 9, 2,
+                 false},
         TLayCase{"OutOfOrderApart", {{"##|.#", 6, 0}, {"#.#|##.", 2, 1}}, -1, -1, true},
         TLayCase{"OutOfOrderOnACommonPixel", {{"##|.#", 4, 1}, {"#.#|##.", 2, 1}}, -1, -1, false},
         TLayCase{"InterleavedColumnsNoCommonPixel", {{"#...#|#...#", 1, 0}, {".#.|#.#", 2, 1}}, -1, -1, true},
