@@ -108,6 +108,13 @@ void LayRow(const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* l
   }
 }
 
+// Whether Prepare made the stamp's groups for its present size.
+bool Prepared(const TGlyphStamp& stamp) {
+  const int groups = (stamp.width + kGroup - 1) / kGroup;
+  return stamp.groups == groups &&
+         stamp.groupLanes.size() == static_cast<std::size_t>(groups) * 2 * kGroup * static_cast<std::size_t>(stamp.height);
+}
+
 // True when every stamp lies right of all the ones before it, column-wise: then no two can cover a
 // common pixel, which is how the glyphs of a text on whole pixels and most others come.
 bool ColumnsApart(std::span<const TPlacedStamp> stamps) {
@@ -199,6 +206,9 @@ bool ComposeStamps(const TPixelRows& destination, const TPixelBox& box, std::spa
   if (box.Empty() || box.left < 0 || box.top < 0 || box.right > destination.width ||
       box.bottom > destination.height) {
     return false;
+  }
+  for (const TPlacedStamp& placed : stamps) {
+    if (placed.stamp && !placed.stamp->Empty() && !Prepared(*placed.stamp)) return false;
   }
   // The destination as it is, which must be opaque: the composed box replaces it wholesale.
   const int width = box.Width();

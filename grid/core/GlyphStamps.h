@@ -73,7 +73,7 @@ TPixelBox StampsBox(std::span<const TPlacedStamp> stamps);
 // out holds box.Width() x box.Height() pixels, outStride pixels a row. False (out then holds nothing
 // to use) when the result could differ from drawing the glyphs: two stamps cover a common pixel, a
 // covered pixel of the destination is not background, a pixel of the box is not opaque (alpha 255),
-// or the box does not lie inside the destination. Stamps must be prepared. used is scratch space for
+// the box does not lie inside the destination, or a stamp is not prepared. used is scratch space for
 // stamps whose columns interleave, kept by the caller so that composing allocates nothing once it has
 // grown.
 bool ComposeStamps(const TPixelRows& destination, const TPixelBox& box, std::span<const TPlacedStamp> stamps,

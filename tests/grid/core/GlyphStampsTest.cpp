@@ -199,6 +199,24 @@ TEST(GlyphStamps, BoxOutsideTheDestinationDoesNotCompose) {
   }
 }
 
+TEST(GlyphStamps, StampNotPreparedForItsSizeDoesNotCompose) {
+  std::vector<std::uint32_t> destination(8 * 4, kBack);
+  std::vector<std::uint32_t> out(8 * 4, 0);
+  std::vector<std::uint8_t> used;
+  TGlyphStamp unprepared = Glyph(0xFFA00000u);
+  unprepared.groups = 0;
+  unprepared.groupLanes.clear();
+  TGlyphStamp grown = Glyph(0xFFA00000u);
+  grown.width = 5;
+  grown.pixels.resize(10, kBack);
+  grown.covered.resize(10, 0);
+  for (const TGlyphStamp* glyph : {&unprepared, &grown}) {
+    const std::vector<TPlacedStamp> stamps = {{glyph, 1, 1}};
+    EXPECT_FALSE(ComposeStamps({destination.data(), 8, 8, 4}, StampsBox(stamps), stamps, kBack, out.data(), 8, used))
+        << glyph->width;
+  }
+}
+
 TEST(GlyphStamps, BoxSkipsEmptyStamps) {
   const TGlyphStamp glyph = Glyph(0xFFA00000u);
   const TGlyphStamp blank;
