@@ -5,6 +5,11 @@
 
 namespace orlex::grid {
 
+namespace {
+constexpr int kGroup = TGlyphStamp::kGroup;
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+}  // namespace
+
 TPixelBox StampsBox(std::span<const TPlacedStamp> stamps) {
   TPixelBox box;
   bool any = false;
@@ -26,21 +31,23 @@ TPixelBox StampsBox(std::span<const TPlacedStamp> stamps) {
 
 void TGlyphStamp::Prepare() {
   groups = Empty() ? 0 : (width + kGroup - 1) / kGroup;
-  groupLanes.assign(static_cast<std::size_t>(groups) * 2 * kGroup * static_cast<std::size_t>(std::max(height, 0)), 0);
+  groupLanes.assign(static_cast<std::size_t>(groups) * kGroup * static_cast<std::size_t>(std::max(height, 0)), 0);
   for (int y = 0; y < height && groups > 0; ++y) {
     for (int x = 0; x < width; ++x) {
       const std::size_t from = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x;
-      const std::size_t to = (static_cast<std::size_t>(y) * groups + x / kGroup) * 2 * kGroup + x % kGroup;
-      groupLanes[to] = pixels[from];
-      groupLanes[to + kGroup] = covered[from] ? ~std::uint32_t{0} : 0;
+      if (!covered[from]) continue;
+      // A covered pixel is told by its alpha, which a blend on an opaque background always has full.
+      if ((pixels[from] & kOpaque) != kOpaque) {
+        groups = 0;
+        groupLanes.clear();
+        return;
+      }
+      groupLanes[static_cast<std::size_t>(y) * groups * kGroup + x] = pixels[from];
     }
   }
 }
 
 namespace {
-
-constexpr int kGroup = TGlyphStamp::kGroup;
-constexpr std::uint32_t kOpaque = 0xFF000000u;
 
 // Four pixels as one value: the compiler does each operation on all four at once where it can.
 using TFour = std::uint32_t __attribute__((vector_size(16)));
@@ -53,6 +60,12 @@ TFour LoadFour(const std::uint32_t* from) {
 }
 
 void StoreFour(std::uint32_t* to, TFour four) { std::memcpy(to, &four, sizeof four); }
+
+// All ones in a lane whose pixel is covered (its top bit, of the alpha, set), else zero.
+TFour CoveredMask(TFour pixels) {
+  using TSignedFour = std::int32_t __attribute__((vector_size(16)));
+  return reinterpret_cast<TFour>(reinterpret_cast<TSignedFour>(pixels) >> 31);
+}
 
 // What composing finds on the way, tested once at the end rather than at every pixel: a pixel that
 // is not opaque or a covered one that is not background is rare.
@@ -95,16 +108,18 @@ void LayRow(const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* l
             std::uint32_t background, TFindings& findings) {
   TFour differs = findings.differs;
   int x = 0;
-  for (; x < whole * kGroup; x += kGroup, lanes += 2 * kGroup) {
+  for (; x < whole * kGroup; x += kGroup, lanes += kGroup) {
     const TFour now = LoadFour(from + x);
-    const TFour mask = LoadFour(lanes + kGroup);
+    const TFour pixels = LoadFour(lanes);
+    const TFour mask = CoveredMask(pixels);
     differs |= (now ^ background) & mask;
-    StoreFour(to + x, now ^ ((now ^ LoadFour(lanes)) & mask));
+    StoreFour(to + x, now ^ ((now ^ pixels) & mask));
   }
   findings.differs = differs;
   for (int k = 0; x < width; ++x, ++k) {
-    findings.differsRest |= (from[x] ^ background) & lanes[kGroup + k];
-    to[x] = from[x] ^ ((from[x] ^ lanes[k]) & lanes[kGroup + k]);
+    const std::uint32_t mask = (lanes[k] & kOpaque) == kOpaque ? ~std::uint32_t{0} : 0;
+    findings.differsRest |= (from[x] ^ background) & mask;
+    to[x] = from[x] ^ ((from[x] ^ lanes[k]) & mask);
   }
 }
 
@@ -112,7 +127,7 @@ void LayRow(const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* l
 bool Prepared(const TGlyphStamp& stamp) {
   const int groups = (stamp.width + kGroup - 1) / kGroup;
   return stamp.groups == groups &&
-         stamp.groupLanes.size() == static_cast<std::size_t>(groups) * 2 * kGroup * static_cast<std::size_t>(stamp.height);
+         stamp.groupLanes.size() == static_cast<std::size_t>(groups) * kGroup * static_cast<std::size_t>(stamp.height);
 }
 
 // True when every stamp lies right of all the ones before it, column-wise: then no two can cover a
@@ -138,12 +153,13 @@ void LayWholeRows(const std::uint32_t* from, std::ptrdiff_t fromStride, std::uin
   const std::uint32_t* lanes = stamp.groupLanes.data();
   TFour differs = findings.differs;
   for (int y = 0; y < stamp.height; ++y, from += fromStride, to += toStride) {
-    for (int group = 0; group < groups; ++group, lanes += 2 * kGroup) {
+    for (int group = 0; group < groups; ++group, lanes += kGroup) {
       const int x = group * kGroup;
       const TFour now = LoadFour(from + x);
-      const TFour mask = LoadFour(lanes + kGroup);
+      const TFour pixels = LoadFour(lanes);
+      const TFour mask = CoveredMask(pixels);
       differs |= (now ^ background) & mask;
-      StoreFour(to + x, now ^ ((now ^ LoadFour(lanes)) & mask));
+      StoreFour(to + x, now ^ ((now ^ pixels) & mask));
     }
   }
   findings.differs = differs;
@@ -168,7 +184,7 @@ void LayApart(const TPixelRows& destination, const TPixelBox& box, const TPlaced
         return LayWholeRows<0>(from, destination.stride, to, outStride, stamp, background, findings);
     }
   }
-  const std::size_t rowLanes = static_cast<std::size_t>(stamp.groups) * 2 * kGroup;
+  const std::size_t rowLanes = static_cast<std::size_t>(stamp.groups) * kGroup;
   const std::uint32_t* lanes = stamp.groupLanes.data();
   for (int y = 0; y < stamp.height; ++y, lanes += rowLanes, from += destination.stride, to += outStride) {
     LayRow(from, to, lanes, whole, stamp.width, background, findings);

@@ -16,9 +16,9 @@ namespace orlex::grid {
 
 // One glyph drawn on a background: its box relative to the pixel its origin falls in (x) and its
 // baseline (y), the blended pixels and a mark for each pixel the glyph covers. Prepare lays the
-// pixels out again for composing: each row in groups of four, the pixels the glyph does not cover
-// (and those that pad a row's last group) masked out, so that a group is composed in one go without
-// a branch per pixel.
+// pixels out again for composing: each row in groups of four, a pixel the glyph does not cover (or
+// that pads a row's last group) zero, so that its alpha tells a covered pixel and a group is composed
+// in one go without a branch per pixel.
 struct TGlyphStamp {
   int left = 0;
   int top = 0;
@@ -27,12 +27,12 @@ struct TGlyphStamp {
   std::vector<std::uint32_t> pixels;
   std::vector<std::uint8_t> covered;
   int groups = 0;  // groups of four pixels a row
-  // Row by row, group by group: the group's four pixels, then four masks, all ones where covered.
-  std::vector<std::uint32_t> groupLanes;
+  std::vector<std::uint32_t> groupLanes;  // row by row, groups a row of four pixels each
 
   static constexpr int kGroup = 4;
   bool Empty() const { return width <= 0 || height <= 0; }
-  // Makes the groups from pixels and covered; composing reads only those.
+  // Makes the groups from pixels and covered; composing reads only those. A covered pixel that is
+  // not opaque cannot be told apart: the stamp is then left unprepared.
   void Prepare();
   std::size_t Bytes() const {
     return sizeof(TGlyphStamp) + pixels.size() * sizeof(std::uint32_t) + covered.size() +

@@ -210,7 +210,9 @@ TEST(GlyphStamps, StampNotPreparedForItsSizeDoesNotCompose) {
   grown.width = 5;
   grown.pixels.resize(10, kBack);
   grown.covered.resize(10, 0);
-  for (const TGlyphStamp* glyph : {&unprepared, &grown}) {
+  // A covered pixel that is not opaque cannot be laid: Prepare leaves the stamp unprepared.
+  TGlyphStamp translucent = Glyph(0x80A00000u);
+  for (const TGlyphStamp* glyph : {&unprepared, &grown, &translucent}) {
     const std::vector<TPlacedStamp> stamps = {{glyph, 1, 1}};
     EXPECT_FALSE(ComposeStamps({destination.data(), 8, 8, 4}, StampsBox(stamps), stamps, kBack, out.data(), 8, used))
         << glyph->width;
