@@ -139,6 +139,7 @@ TGlyphImageDrawer::TEntry TGlyphImageDrawer::MakeEntry(const TPaletteKey& key, c
       stamp.covered.push_back(mask[static_cast<std::size_t>(y) * width + x]);
     }
   }
+  stamp.Prepare();
   return entry;
 }
 
@@ -146,11 +147,17 @@ const TGlyphImageDrawer::TEntry& TGlyphImageDrawer::Entry(TPalette& palette, con
                                                           const QRawFont& font, std::uint32_t glyph, int fraction,
                                                           const QImage& device) {
   const std::uint64_t glyphKey = (static_cast<std::uint64_t>(glyph) << 6) | static_cast<std::uint64_t>(fraction);
-  const auto found = palette.find(glyphKey);
-  if (found != palette.end()) return found->second;
-  TEntry entry = MakeEntry(key, font, glyph, fraction, device);
-  bytes_ += entry.stamp.Bytes() + sizeof(TEntry);
-  return palette.emplace(glyphKey, std::move(entry)).first->second;
+  auto& recent = palette.recent[(glyphKey * 0x9E3779B97F4A7C15u) >> 56];
+  static_assert(TPalette::kRecent == 256);
+  if (recent.second && recent.first == glyphKey) return *recent.second;
+  auto found = palette.entries.find(glyphKey);
+  if (found == palette.entries.end()) {
+    TEntry entry = MakeEntry(key, font, glyph, fraction, device);
+    bytes_ += entry.stamp.Bytes() + sizeof(TEntry);
+    found = palette.entries.emplace(glyphKey, std::move(entry)).first;
+  }
+  recent = {glyphKey, &found->second};
+  return found->second;
 }
 
 bool TGlyphImageDrawer::Draw(QPainter& painter, std::uint64_t fontId, const QRawFont& font, QPoint origin,
@@ -203,7 +210,9 @@ bool TGlyphImageDrawer::Draw(QPainter& painter, std::uint64_t fontId, const QRaw
                         painter.device() && painter.device()->devType() == QInternal::Widget,
                         static_cast<int>(painter.renderHints().toInt())};
   if (!lastPalette_ || !(key == lastKey_)) {
-    lastPalette_ = &palettes_[key];
+    const auto [palette, made] = palettes_.try_emplace(key);
+    if (made) bytes_ += sizeof(TPalette);
+    lastPalette_ = &palette->second;
     lastKey_ = key;
   }
   TPalette& palette = *lastPalette_;

@@ -11,6 +11,7 @@
 #include <QPoint>
 #include <QRawFont>
 #include <QRgb>
+#include <array>
 #include <compare>
 #include <cstdint>
 #include <functional>
@@ -61,7 +62,13 @@ class TGlyphImageDrawer {
     bool usable = false;
     TGlyphStamp stamp;
   };
-  using TPalette = std::unordered_map<std::uint64_t, TEntry>;
+  struct TPalette {
+    std::unordered_map<std::uint64_t, TEntry> entries;  // by glyph and offset; entries stay put
+    // Entries looked up lately, one per slot chosen by a hash of their key: a text's glyphs are
+    // nearly always found here, without the map's own hashing and chains.
+    static constexpr std::size_t kRecent = 256;
+    std::array<std::pair<std::uint64_t, const TEntry*>, kRecent> recent{};
+  };
 
   const TEntry& Entry(TPalette& palette, const TPaletteKey& key, const QRawFont& font, std::uint32_t glyph,
                       int fraction, const QImage& device);
