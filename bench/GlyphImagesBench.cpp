@@ -13,26 +13,11 @@
 #include <vector>
 
 #include "grid/GlyphImages.h"
+#include "tests/grid/GlyphPlacing.h"
 
 using namespace orlex::grid;
 
 namespace {
-
-TPlacedText Place(const QRawFont& font, const QString& text) {
-  TPlacedText placed;
-  const QList<quint32> glyphs = font.glyphIndexesForString(text);
-  const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
-  TFixed64 x = 0;
-  for (qsizetype i = 0; i < glyphs.size(); ++i) {
-    placed.glyphs.push_back(glyphs[i]);
-    placed.x.push_back(x);
-    x += static_cast<TFixed64>(std::lround(advances[i].x() * 64));
-  }
-  placed.advance = x;
-  placed.ink = TInkBox{-3, -static_cast<int>(std::ceil(font.ascent())) - 2, x / 64 + 4,
-                       static_cast<int>(std::ceil(font.descent())) + 2};
-  return placed;
-}
 
 void BM_ValueText(benchmark::State& state) {
   const int text = static_cast<int>(state.range(0));
@@ -50,7 +35,7 @@ void BM_ValueText(benchmark::State& state) {
   std::vector<std::vector<QPointF>> positions;
   for (int i = 0; i < 600; ++i) {
     const QString value = QString::fromStdString(std::to_string((i * 7919) % 1000003) + "." + std::to_string(i % 10));
-    texts.push_back(Place(font, value));
+    texts.push_back(PlaceGlyphs(font, value));
   }
   for (const TPlacedText& placed : texts) {
     std::vector<QPointF>& at = positions.emplace_back();

@@ -17,6 +17,7 @@
 
 #include "grid/CellGrid.h"
 #include "grid/GlyphImages.h"
+#include "tests/grid/GlyphPlacing.h"
 #include "tests/grid/SystemGridWidget.h"
 #include "tests/support/ParamPrinting.h"
 
@@ -44,23 +45,6 @@ bool SameBytes(const QImage& a, const QImage& b) {
     if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<std::size_t>(a.width()) * 4) != 0) return false;
   }
   return true;
-}
-
-// The glyphs of text in font one after the other, moved right by fraction 64ths of a pixel.
-TPlacedText Place(const QRawFont& font, const QString& text, int fraction) {
-  TPlacedText placed;
-  const QList<quint32> glyphs = font.glyphIndexesForString(text);
-  const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
-  TFixed64 x = fraction;
-  for (qsizetype i = 0; i < glyphs.size(); ++i) {
-    placed.glyphs.push_back(glyphs[i]);
-    placed.x.push_back(x);
-    x += static_cast<TFixed64>(std::lround(advances[i].x() * 64));
-  }
-  placed.advance = x;
-  placed.ink = TInkBox{-3, -static_cast<int>(std::ceil(font.ascent())) - 2, x / 64 + 4,
-                       static_cast<int>(std::ceil(font.descent())) + 2};
-  return placed;
 }
 
 // Ways a text meets its surroundings.
@@ -91,7 +75,7 @@ TEST_P(GlyphImagesDraw, ComposedTextsAreTheGlyphRunsPixels) {
                                QString("WWWiii"), QString("ff"), QString("T.V."), QString("7/11"), QString("8"),
                                QString("."), QString(" "), QString("  1 ")}) {
     for (const int fraction : {0, 9, 32, 47}) {
-      const TPlacedText placed = Place(font, value, fraction);
+      const TPlacedText placed = PlaceGlyphs(font, value, fraction);
       std::vector<QPointF> positions;
       for (const TFixed64 x : placed.x) positions.emplace_back(x / 64.0, 0);
       QGlyphRun run;
