@@ -345,11 +345,11 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   // Narrowed text repaints (CellGridTextRepaint.cpp). Whether a paint pass keeps what it draws: it
   // paints what the screen shows (not a picture of the grid taken by render or grab) and narrowing is on.
   bool PaintsTheScreen(QPainter& painter);
-  // After a cell was drawn in a pass on the screen: keeps the cell's rectangle and where its text's
-  // pixels may lie.
   // PaintCellContent with the cell's unselected look when the caller has it already.
   void PaintCellContentIn(QPainter& painter, int ACol, int ARow, TGridDrawState AState, QRect ARect,
                           const TCellStyle* unselected);
+  // After a cell was drawn in a pass on the screen: keeps the cell's rectangle and where its text's
+  // pixels may lie.
   void KeepDrawnText(int col, int row, const QRect& cell, const QRegion& region);
   // What the flush repaints of a cell whose text alone changed.
   QRect TextRepaintRect(int col, int row);

@@ -204,11 +204,11 @@ void TTextCanvas::DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlac
   painter_->drawGlyphRun(QPointF(origin), glyphRun_);
 }
 
-void TTextCanvas::AddDrawnInk(int left, int right) {
-  if (right <= left) return;
-  const bool first = drawnInk_.right <= drawnInk_.left;
-  drawnInk_.left = first ? left : std::min(drawnInk_.left, left);
-  drawnInk_.right = first ? right : std::max(drawnInk_.right, right);
+void TTextCanvas::TDrawnInk::Add(int from, int to) {
+  if (to <= from) return;
+  const bool first = right <= left;
+  left = first ? from : std::min(left, from);
+  right = first ? to : std::max(right, to);
 }
 
 int TTextCanvas::TextWidth(const QString& text) const { return current_->metrics.horizontalAdvance(text); }
@@ -263,8 +263,7 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   TPlainGlyphs* drawingTable = DrawingTable(font);
   bool inkInside = drawingTable != nullptr;
   bool allPlaced = drawingTable != nullptr;
-  int inkLeft = 0;
-  int inkRight = 0;
+  TDrawnInk placedInk;
   for (std::size_t i = 0; i < placement.visibleCount; ++i) {
     TDrawLine& line = drawLines_[i];
     line.text.assign(view.substr(lines[i].start, lines[i].length));
@@ -280,11 +279,7 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
     line.placed = drawingTable && drawingTable->Place(line.text, line.glyphs);
     const TInkBox& ink = line.glyphs.ink;
     allPlaced = allPlaced && line.placed;
-    if (line.placed && !ink.Empty()) {
-      const bool first = inkRight <= inkLeft;
-      inkLeft = first ? line.origin.x() + ink.left : std::min(inkLeft, line.origin.x() + ink.left);
-      inkRight = first ? line.origin.x() + ink.right : std::max(inkRight, line.origin.x() + ink.right);
-    }
+    if (line.placed && !ink.Empty()) placedInk.Add(line.origin.x() + ink.left, line.origin.x() + ink.right);
     inkInside = inkInside && line.placed &&
                 (ink.Empty() || (line.origin.x() + ink.left >= rect.left() && line.origin.y() + ink.top >= rect.top() &&
                                  line.origin.x() + ink.right <= rect.left() + rect.width() &&
@@ -298,9 +293,10 @@ int TTextCanvas::DrawText(const QString& text, QRect& rect, unsigned flags) {
   const bool saveState = clip && painter_->hasClipping();
   const int rectRight = rect.left() + rect.width();
   if (allPlaced) {
-    AddDrawnInk(clip ? std::max(inkLeft, rect.left()) : inkLeft, clip ? std::min(inkRight, rectRight) : inkRight);
+    drawnInk_.Add(clip ? std::max(placedInk.left, rect.left()) : placedInk.left,
+                  clip ? std::min(placedInk.right, rectRight) : placedInk.right);
   } else if (clip) {
-    AddDrawnInk(rect.left(), rectRight);
+    drawnInk_.Add(rect.left(), rectRight);
   } else {
     drawnInk_.known = false;
   }

@@ -119,6 +119,8 @@ class TTextCanvas {
     bool known = true;
     int left = 0;
     int right = 0;  // just outside; empty when right <= left
+    // Adds pixels from `from` to just before `to`.
+    void Add(int from, int to);
   };
   void ResetDrawnInk() { drawnInk_ = TDrawnInk{}; }
   const TDrawnInk& DrawnInk() const { return drawnInk_; }
@@ -133,8 +135,6 @@ class TTextCanvas {
   void DrawRun(TCanvasFont& font, QPoint origin, std::u16string_view run);
   // Draws the glyphs the plain table placed, the run's baseline starting at origin.
   void DrawPlaced(const TCanvasFont& font, QPoint origin, const TPlacedText& placed);
-  // Adds pixels from left to just before right to the drawn ink.
-  void AddDrawnInk(int left, int right);
 
   // One line of a text being drawn.
   struct TDrawLine {
