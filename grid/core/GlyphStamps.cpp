@@ -82,6 +82,17 @@ struct TFindings {
   }
 };
 
+// Lays one group: the stamp's pixel where covered, the destination's elsewhere; differs gains the
+// bits where a covered destination pixel is not background.
+inline void LayFour(const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* lanes, std::uint32_t background,
+                    TFour& differs) {
+  const TFour now = LoadFour(from);
+  const TFour pixels = LoadFour(lanes);
+  const TFour mask = CoveredMask(pixels);
+  differs |= (now ^ background) & mask;
+  StoreFour(to, now ^ ((now ^ pixels) & mask));
+}
+
 // Copies width pixels of a row of the destination.
 void CopyRow(const std::uint32_t* from, std::uint32_t* to, int width, TFindings& findings) {
   // Accumulated in locals, which stay in registers.
@@ -109,11 +120,7 @@ void LayRow(const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* l
   TFour differs = findings.differs;
   int x = 0;
   for (; x < whole * kGroup; x += kGroup, lanes += kGroup) {
-    const TFour now = LoadFour(from + x);
-    const TFour pixels = LoadFour(lanes);
-    const TFour mask = CoveredMask(pixels);
-    differs |= (now ^ background) & mask;
-    StoreFour(to + x, now ^ ((now ^ pixels) & mask));
+    LayFour(from + x, to + x, lanes, background, differs);
   }
   findings.differs = differs;
   for (int k = 0; x < width; ++x, ++k) {
@@ -155,11 +162,7 @@ void LayWholeRows(const std::uint32_t* from, std::ptrdiff_t fromStride, std::uin
   for (int y = 0; y < stamp.height; ++y, from += fromStride, to += toStride) {
     for (int group = 0; group < groups; ++group, lanes += kGroup) {
       const int x = group * kGroup;
-      const TFour now = LoadFour(from + x);
-      const TFour pixels = LoadFour(lanes);
-      const TFour mask = CoveredMask(pixels);
-      differs |= (now ^ background) & mask;
-      StoreFour(to + x, now ^ ((now ^ pixels) & mask));
+      LayFour(from + x, to + x, lanes, background, differs);
     }
   }
   findings.differs = differs;
