@@ -14,13 +14,11 @@ using namespace orlex::grid;
 
 namespace {
 
-void ShowSystemGrid(TCellGrid& grid) { ShowFilledSystemGrid(grid); }
-
 // One full paint pass of every cell. The argument turns the canvas's glyph images off (0, as before
 // them) or on (1), so one run shows both.
 void BM_FullPaint(benchmark::State& state) {
   TCellGrid grid;
-  ShowSystemGrid(grid);
+  ShowFilledSystemGrid(grid);
   grid.Canvas().SetGlyphImages(state.range(0) != 0);
   const std::size_t composedBefore = grid.Canvas().GlyphImageRunsDrawn();
   for (auto _ : state) grid.viewport()->repaint();
@@ -38,7 +36,7 @@ BENCHMARK(BM_FullPaint)->ArgName("glyph_images")->Arg(0)->Arg(1)->Unit(benchmark
 // (the grid's default), 0: the whole cell.
 void BM_PaintAfterPacket(benchmark::State& state) {
   TCellGrid grid;
-  ShowSystemGrid(grid);
+  ShowFilledSystemGrid(grid);
   grid.Canvas().SetGlyphImages(state.range(0) != 0);
   grid.SetNarrowTextRepaints(state.range(1) != 0);
   TPaintedPixels painted(grid.viewport());
@@ -77,7 +75,7 @@ BENCHMARK(BM_PaintAfterPacket)
 // column width, the fit to the width, and the repaint.
 void BM_ZoomStep(benchmark::State& state) {
   TCellGrid grid;
-  ShowSystemGrid(grid);
+  ShowFilledSystemGrid(grid);
   int step = 0;
   const std::size_t fontsBefore = grid.Canvas().FontsBuilt();
   for (auto _ : state) {
@@ -95,7 +93,7 @@ BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMicrosecond);
 // per second (the paint rate is capped near 60).
 void BM_ThrottledValueUpdates(benchmark::State& state) {
   TCellGrid grid;
-  ShowSystemGrid(grid);
+  ShowFilledSystemGrid(grid);
   orlex::bench::MeasurePaintRate(state, grid, [&grid](int slot, long write) {
     grid.SetCells(1 + 2 * (slot / 20), 1 + slot % 20, std::to_string(write % 10007) + ".25");
   });
