@@ -156,14 +156,24 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
   TThemeWatcher::Add(this);
   KeepValuesWhileHidden(true);  // created hidden
 
-  ColorBox = new QColorDialog(this);
-  ColorBox->setObjectName("ColorBox");
-  ColorBox->setOptions(QColorDialog::DontUseNativeDialog);
   for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, Qt::white);
+}
 
-  fontbox = new TFontColorDialog(this);
-  fontbox->setObjectName("fontbox");
-  fontbox->SetCurrentFont(TahomaPixels(kFormFontPixels));
+QColorDialog& TPidWnd::ColorBoxDialog() {
+  if (ColorBox == nullptr) {
+    ColorBox = new QColorDialog(this);
+    ColorBox->setObjectName("ColorBox");
+    ColorBox->setOptions(QColorDialog::DontUseNativeDialog);
+  }
+  return *ColorBox;
+}
+
+TFontColorDialog& TPidWnd::FontBoxDialog() {
+  if (fontbox == nullptr) {
+    fontbox = new TFontColorDialog(this);
+    fontbox->setObjectName("fontbox");
+  }
+  return *fontbox;
 }
 
 TPidWnd::~TPidWnd() { TThemeWatcher::Remove(this); }
@@ -400,11 +410,12 @@ void TPidWnd::HideAll1Click() {
 
 bool TPidWnd::ChooseColor(int& colorValue) {
   QPointer<TPidWnd> self(this);
-  ColorBox->setCurrentColor(lastChosenColor_);
-  const int result = ColorBox->exec();
+  QColorDialog& box = ColorBoxDialog();
+  box.setCurrentColor(lastChosenColor_);
+  const int result = box.exec();
   // An INIT packet handled while the dialog was open destroys this window.
   if (self.isNull() || result != QDialog::Accepted) return false;
-  lastChosenColor_ = ColorBox->selectedColor();
+  lastChosenColor_ = box.selectedColor();
   colorValue = ColorValue(lastChosenColor_);
   return true;
 }
@@ -426,15 +437,16 @@ void TPidWnd::SetFontSize1Click() {
   QPointer<TPidWnd> self(this);
   QFont current = value->font();
   current.setPointSize(FontPoints(current));  // the dialog speaks points
-  fontbox->SetCurrentFont(current);
-  fontbox->SetCurrentColor(fontColor_);
+  TFontColorDialog& box = FontBoxDialog();
+  box.SetCurrentFont(current);
+  box.SetCurrentColor(fontColor_);
   // The dialog lists real families only and shows "Arial" as whatever stands in for it; a family
   // the user did not touch keeps its saved name.
-  const QString familyShown = fontbox->CurrentFont().family();
-  const int result = fontbox->exec();
+  const QString familyShown = box.CurrentFont().family();
+  const int result = box.exec();
   if (self.isNull() || result != QDialog::Accepted) return;
-  const QFont chosen = fontbox->CurrentFont();
-  SetFontColor(fontbox->CurrentColor());
+  const QFont chosen = box.CurrentFont();
+  SetFontColor(box.CurrentColor());
   // Name and size only: the value keeps its weight, slant and other styles.
   QFont valueFont = value->font();
   if (chosen.family() != familyShown) valueFont.setFamily(chosen.family());

@@ -88,8 +88,10 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   QAction* SetFontSize1;
   QAction* SetThreshhold1;
   QAction* EnableChecking1;
-  QColorDialog* ColorBox;
-  TFontColorDialog* fontbox;
+  // Made when first opened: each is a whole dialog (under a GTK desktop theme, a native one behind
+  // it too), and an INIT makes a window for every PID.
+  QColorDialog* ColorBox = nullptr;
+  TFontColorDialog* fontbox = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -100,6 +102,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   // Runs ColorBox; the chosen colour value, or false when cancelled or when the window went away
   // while the dialog was open.
   bool ChooseColor(int& colorValue);
+  QColorDialog& ColorBoxDialog();
+  TFontColorDialog& FontBoxDialog();
   void SetBackground(int colorValue);
   void SetFontColor(int colorValue);
   // Title and value in the font colour, kept readable on the background when it is a theme colour.

@@ -452,6 +452,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PidWindowThreshold,
 
 TEST(PidWindow, ColourBoxIsSharedAndRemembersTheLastChoice) {
   TPidWnd window(nullptr);
+  EXPECT_EQ(window.findChild<QDialog*>(), nullptr) << "an INIT makes a window per PID: dialogs wait until opened";
   for (int i = 0; i < QColorDialog::customCount(); ++i) EXPECT_EQ(QColorDialog::customColor(i), QColor(Qt::white));
   AnswerModal([&](QWidget* modal) {
     EXPECT_EQ(modal, window.ColorBox);
