@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -56,7 +58,15 @@ TFontColorDialog::TFontColorDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(buttons);
 }
 
-void TFontColorDialog::SetCurrentFont(const QFont& font) { fontPart_->setCurrentFont(font); }
+// The dialog lists installed families only. Given one that is not installed (a saved "Tahoma", say),
+// it would highlight the first family of its list and that family's first style, so it is shown
+// the family that stands in for it on screen, and the style that draws this weight and slant.
+void TFontColorDialog::SetCurrentFont(const QFont& font) {
+  QFont shown = font;
+  if (!QFontDatabase::families().contains(shown.family())) shown.setFamily(QFontInfo(font).family());
+  shown.setStyleName(QFontDatabase::styleString(QFontInfo(shown)));
+  fontPart_->setCurrentFont(shown);
+}
 
 QFont TFontColorDialog::CurrentFont() const { return fontPart_->currentFont(); }
 

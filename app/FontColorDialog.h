@@ -17,6 +17,7 @@ class TFontColorDialog : public QDialog {
  public:
   explicit TFontColorDialog(QWidget* parent);
 
+  // Shows a family that is not installed as the one that stands in for it.
   void SetCurrentFont(const QFont& font);
   QFont CurrentFont() const;
   // Colour values (red + 256 * green + 65536 * blue, negative for a system colour).

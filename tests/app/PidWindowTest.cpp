@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
@@ -535,6 +537,30 @@ TEST(PidWindow, SetFontTakesNameSizeAndColourButNotTheWeight) {
   window.SetFontSize1->trigger();
   EXPECT_EQ(window.CurrentSettings().FontName, "Arial");
   EXPECT_EQ(window.CurrentSettings().FontSize, 28);
+}
+
+TEST(PidWindow, FontBoxOpensOnWhatTheValueIsDrawnWith) {
+  // Not installed here, an alias of an installed family, installed; each plain and bold.
+  for (const char* family : {"Tahoma", "Arial", "Liberation Serif"}) {
+    for (const bool bold : {false, true}) {
+      SCOPED_TRACE(std::string(family) + (bold ? " bold" : ""));
+      TPidWnd window(nullptr);
+      window.Setup("RPM", "--", -1, -1, nullptr, 0, 0, 0, false, 15, 0, family, -1, -1);
+      QFont valueFont = window.value->font();
+      valueFont.setBold(bold);
+      window.value->setFont(valueFont);
+      const QFontInfo drawn(window.value->font());
+      QFont offered;
+      AnswerModal([&](QWidget*) {
+        offered = window.fontbox->CurrentFont();
+        window.fontbox->reject();
+      });
+      window.SetFontSize1->trigger();
+      EXPECT_EQ(offered.family(), drawn.family());
+      EXPECT_EQ(offered.styleName(), QFontDatabase::styleString(drawn));
+      EXPECT_EQ(offered.pointSize(), 15);
+    }
+  }
 }
 
 TEST(PidWindow, WindowDestroyedWhileItsDialogIsOpen) {
