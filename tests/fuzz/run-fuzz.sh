@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a fuzz build for a bounded time, each on a scratch copy of its seed
 # corpus (so the committed corpus stays as it is). Fails when a target crashes or finds a fault.
+# Targets run side by side, one per processor (ORLEX_FUZZ_JOBS to choose): each is given a time, not
+# an amount of work, so running them one after the other only makes the wait longer.
 #
 #   tests/fuzz/run-fuzz.sh BUILD_DIR SECONDS
 set -euo pipefail
@@ -28,8 +30,9 @@ trap 'rm -rf "$scratch"' EXIT
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
-failed=()
-for t in "${targets[@]}"; do
+# One target: its corpus, its run, its exit status in $scratch/<target>.status.
+run_target() {
+  local t=$1 name corpus artifacts status=0
   name=$(basename "$t")
   corpus=$scratch/$name/corpus
   artifacts=$here/artifacts/$name
@@ -39,11 +42,32 @@ for t in "${targets[@]}"; do
   else
     echo "run-fuzz: $name has no seed corpus in tests/fuzz/corpus/${name#fuzz_}/" >&2
   fi
-  echo "run-fuzz: $name for ${seconds}s"
   # Crash inputs go to tests/fuzz/artifacts/<target>/ to be looked at (and turned into tests).
   mkdir -p "$artifacts"
-  if "$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$artifacts/" "$corpus" >"$scratch/$name.log" 2>&1; then
+  "$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/" "$corpus" >"$scratch/$name.log" 2>&1 || status=$?
+  echo "$status" >"$scratch/$name.status"
+}
+
+jobs=${ORLEX_FUZZ_JOBS:-$(nproc)}
+echo "run-fuzz: ${#targets[@]} targets for ${seconds}s each, $jobs at a time"
+running=0
+for t in "${targets[@]}"; do
+  if ((running >= jobs)); then
+    wait -n || true
+    running=$((running - 1))
+  fi
+  run_target "$t" &
+  running=$((running + 1))
+done
+wait
+
+failed=()
+for t in "${targets[@]}"; do
+  name=$(basename "$t")
+  artifacts=$here/artifacts/$name
+  echo "run-fuzz: $name"
+  if [[ $(cat "$scratch/$name.status" 2>/dev/null) == 0 ]]; then
     grep -E '^stat::number_of_executed_units|^Done' "$scratch/$name.log" || true
     rmdir "$artifacts" 2>/dev/null || true
   else
