@@ -129,7 +129,7 @@ TPidWnd::TPidWnd(QWidget* owner, std::function<void()> hideAllRequest, TFrameExt
   value->setAccessibleName("value");
   value->setAlignment(Qt::AlignCenter);
   value->setFont(TahomaPixels(kLabelFontPixels));
-  value->setGeometry(0, 30, 172, 115);
+  PlaceValue(172, 115);
   ApplyTextColor();
 
   PopupMenu1 = new QMenu(this);
@@ -374,7 +374,14 @@ void TPidWnd::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   // Anchored as designed: the title to the left, top and right edges, the value to all four.
   ptitle->setGeometry(0, 0, width() - 2, 24);
-  value->setGeometry(0, 30, width() - 2, height() - 35);
+  PlaceValue(width() - 2, height() - 35);
+}
+
+// A label of fixed size asks its window for no relayout when its text changes (Qt posts one to a
+// window without a layout otherwise), and values change with every packet.
+void TPidWnd::PlaceValue(int width, int height) {
+  value->setFixedSize(std::max(0, width), std::max(0, height));
+  value->move(0, 30);
 }
 
 void TPidWnd::contextMenuEvent(QContextMenuEvent* event) { PopupMenu1->popup(event->globalPos()); }

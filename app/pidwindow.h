@@ -104,6 +104,8 @@ class TPidWnd : public QWidget, public TPidWindowBase {
   bool ChooseColor(int& colorValue);
   QColorDialog& ColorBoxDialog();
   TFontColorDialog& FontBoxDialog();
+  // The value label's size, below the title.
+  void PlaceValue(int width, int height);
   void SetBackground(int colorValue);
   void SetFontColor(int colorValue);
   // Title and value in the font colour, kept readable on the background when it is a theme colour.

@@ -109,6 +109,29 @@ TEST(PidWindow, AnchorsFollowTheWindowSize) {
   EXPECT_EQ(window.value->geometry(), QRect(0, 30, 298, 165));
 }
 
+// Values change with every packet; each window on show must not be laid out again for each.
+TEST(PidWindow, ValueChangesAskNoRelayout) {
+  TPidWnd window(nullptr);
+  window.show();
+  QCoreApplication::processEvents();
+  struct TLayoutRequests : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::LayoutRequest) ++count;
+      return false;
+    }
+  } requests;
+  window.installEventFilter(&requests);
+  for (const char* text : {"1", "22.5", "-333.25"}) {
+    window.UpdateValue(text);
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(requests.count, 0);
+  EXPECT_EQ(window.value->text(), "-333.25");
+  window.resize(300, 200);
+  EXPECT_EQ(window.value->geometry(), QRect(0, 30, 298, 165));
+}
+
 TEST(PidWindow, ClosingOnlyHides) {
   QWidget owner;
   QPointer<TPidWnd> window = new TPidWnd(&owner);
