@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a fuzz build for a bounded time, each on a scratch copy of its seed
 # corpus (so the committed corpus stays as it is). Fails when a target crashes or finds a fault.
-# Targets run side by side, one per processor (ORLEX_FUZZ_JOBS to choose): each is given a time, not
-# an amount of work, so running them one after the other only makes the wait longer.
+# Targets run side by side, one per processor up to four (ORLEX_FUZZ_JOBS to choose): each is given a
+# time, not an amount of work, so running them one after the other only makes the wait longer.
 #
 #   tests/fuzz/run-fuzz.sh BUILD_DIR SECONDS
 set -euo pipefail
@@ -49,7 +49,9 @@ run_target() {
   echo "$status" >"$scratch/$name.status"
 }
 
-jobs=${ORLEX_FUZZ_JOBS:-$(nproc)}
+# At most four by default: each may take up to 2 GiB before libFuzzer stops it.
+processors=$(nproc)
+jobs=${ORLEX_FUZZ_JOBS:-$((processors < 4 ? processors : 4))}
 echo "run-fuzz: ${#targets[@]} targets for ${seconds}s each, $jobs at a time"
 running=0
 for t in "${targets[@]}"; do
