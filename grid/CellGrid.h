@@ -455,6 +455,8 @@ class TCellGrid : public QAbstractScrollArea, public TCellGridBase {
   struct TPassState {
     bool active = false;
     bool hasFocus = false;
+    // Each cell is drawn clipped to its own rectangle, as the region is made of many.
+    bool cellClips = false;
     QPalette palette;
   };
   TPassState pass_;

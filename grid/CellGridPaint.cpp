@@ -65,6 +65,10 @@ void TCellGrid::paintEvent(QPaintEvent* event) {
   keepDrawnTexts_ = PaintsTheScreen(painter);
   cellsInPass_ = 0;
   const QRegion& region = event->region();
+  // Under a clip of many rectangles (the changed cells after a packet) every fill and image is cut
+  // scanline by scanline against all of them; clipped to the one cell (with the region), they are
+  // filled and copied whole. The pixels are the same either way.
+  pass_.cellClips = region.rectCount() > 1;
   const int lastCol = LastVisibleCol();
   const int lastRow = LastVisibleRow();
   // Fixed rows by fixed columns, fixed rows by scrolled columns, scrolled rows by fixed columns,
@@ -118,7 +122,9 @@ void TCellGrid::PaintArea(QPainter& painter, const QRegion& region, int col0, in
       x += rect.width();
       if (rect.isEmpty() || !region.intersects(rect)) continue;
       canvas_.ResetDrawnInk();
+      if (pass_.cellClips) painter.setClipRect(rect, Qt::ReplaceClip);
       DrawCellIn(painter, c, r, rect, PassDrawState(c, r, fixedArea));
+      if (pass_.cellClips) painter.setClipping(false);
       if (keepDrawnTexts_) KeepDrawnText(c, r, rect, region);
       ++cellsInPass_;
     }

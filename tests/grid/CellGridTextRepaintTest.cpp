@@ -174,6 +174,17 @@ INSTANTIATE_TEST_SUITE_P(
                            grid.SetCells(1, 67, "777777.5");
                          },
                          Text(1, 3, "123456.789"), Text(1, 67, "1"), Text(1, 3, "2"), Text(1, 67, "123456.789")}},
+        // Changes far apart in one flush make a region of many rectangles, which each cell is drawn
+        // clipped to on its own.
+        TextRepaintCase{"ApartClippedAndCut",
+                        {Look([](TGridLook& look) { look.WordWrap = false; }),
+                         Together({Text(1, 3, kWide), Text(3, 7, "1"), Text(5, 12, "123456.789")}),
+                         Look([](TGridLook& look) { look.EnhTextSize = true; }),
+                         Together({Text(1, 3, "2"), Text(3, 7, kWide), Text(5, 12, "3")})}},
+        TextRepaintCase{"ApartFocusedSelectedAndHtml",
+                        {Look([](TGridLook& look) { look.Options |= goRangeSelect; }), Focus(), Current(3, 4, false),
+                         Together({Text(1, 1, "123456.789"), Text(3, 4, "<B>12</B>"), Text(5, 9, "Wide text")}),
+                         Together({Text(1, 1, "8"), Text(3, 4, "1"), Text(5, 9, "<I>x</I>"), Text(1, 0, "Value")})}},
         TextRepaintCase{"WholePacket",
                         {[](TCellGrid& grid) {
                            for (int i = 0; i < 60; ++i) grid.SetCells(1 + 2 * (i / 20), 1 + i % 20, std::to_string(i * 7919) + ".5");
