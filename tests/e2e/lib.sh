@@ -22,6 +22,9 @@ fi
 e2e_cleanup() {
   local pid
   for pid in ${E2E_APP_PID:-} "${E2E_BG_PIDS[@]}"; do
+    # Children first: a helper's own servers (the accessibility bus launcher's bus, say) would
+    # otherwise outlive the test, one more for every run.
+    pkill -9 -P "$pid" 2>/dev/null
     kill -9 "$pid" 2>/dev/null
   done
   [[ -n "$E2E_WM_PID" ]] && kill "$E2E_WM_PID" 2>/dev/null
